@@ -1,0 +1,66 @@
+#include "byte_io.hpp"
+
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace glyph {
+
+FdSource::~FdSource() {
+    if (owned_) ::close(fd_);
+}
+
+std::size_t FdSource::read(char* buffer, std::size_t capacity) {
+    for (;;) {
+        ssize_t got = ::read(fd_, buffer, capacity);
+        if (got >= 0) return static_cast<std::size_t>(got);
+        if (errno != EINTR) throw IoFailure(IoFailure::Kind::read, errno);
+    }
+}
+
+std::size_t MemorySource::read(char* buffer, std::size_t capacity) {
+    std::size_t left = bytes_.size() - pos_;
+    if (left == 0 && fail_errno_ != 0) throw IoFailure(IoFailure::Kind::read, fail_errno_);
+    std::size_t n = left < capacity ? left : capacity;
+    std::memcpy(buffer, bytes_.data() + pos_, n);
+    pos_ += n;
+    return n;
+}
+
+ByteSink::ByteSink(std::size_t buffer_size)
+    : buffer_(buffer_size < MIN_BUFFER ? MIN_BUFFER : buffer_size),
+      capacity_(buffer_size < MIN_BUFFER ? MIN_BUFFER : buffer_size) {}
+
+void ByteSink::flush() {
+    if (used_ == 0) return;
+    std::size_t n = used_;
+    used_ = 0;  // a failed delivery drops the bytes; the run ends on it anyway
+    deliver(buffer_.data(), n);
+}
+
+void ByteSink::put_slow(const char* bytes, std::size_t n) {
+    while (n > 0) {
+        std::size_t room = capacity_ - used_;
+        std::size_t take = n < room ? n : room;
+        std::memcpy(buffer_.data() + used_, bytes, take);
+        used_ += take;
+        bytes += take;
+        n -= take;
+        if (used_ == capacity_) flush();
+    }
+}
+
+void FdSink::deliver(const char* bytes, std::size_t n) {
+    while (n > 0) {
+        ssize_t done = ::write(fd_, bytes, n);
+        if (done < 0) {
+            if (errno == EINTR) continue;
+            if (quiet_) return;
+            throw IoFailure(IoFailure::Kind::write, errno);
+        }
+        bytes += done;
+        n -= static_cast<std::size_t>(done);
+    }
+}
+
+}  // namespace glyph

@@ -1,0 +1,129 @@
+// Where a run's bytes come from and go to. The tools work on these, so the same
+// entry function serves the real standard streams and in-memory tests.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "memory.hpp"
+
+namespace glyph {
+
+// A source of input bytes. read() returns the number of bytes delivered, 0 at
+// the end of the input; a failure throws IoFailure(read).
+class ByteSource {
+  public:
+    virtual ~ByteSource() = default;
+    virtual std::size_t read(char* buffer, std::size_t capacity) = 0;
+};
+
+// Reads a POSIX file descriptor; closes it on destruction when owned.
+class FdSource final : public ByteSource {
+  public:
+    FdSource(int fd, bool owned) : fd_(fd), owned_(owned) {}
+    ~FdSource() override;
+    FdSource(const FdSource&) = delete;
+    FdSource& operator=(const FdSource&) = delete;
+    std::size_t read(char* buffer, std::size_t capacity) override;
+
+  private:
+    int fd_;
+    bool owned_;
+};
+
+// Serves bytes held in memory; `fail_errno` (when not 0) makes the read after
+// the last byte fail, as a device error would.
+class MemorySource final : public ByteSource {
+  public:
+    explicit MemorySource(std::string_view bytes, int fail_errno = 0)
+        : bytes_(bytes), fail_errno_(fail_errno) {}
+    std::size_t read(char* buffer, std::size_t capacity) override;
+
+  private:
+    std::string_view bytes_;
+    std::size_t pos_ = 0;
+    int fail_errno_;
+};
+
+// A buffered byte sink. put() collects bytes; when the buffer fills, or on
+// flush(), they are handed to deliver(). A failed delivery throws
+// IoFailure(write).
+class ByteSink {
+  public:
+    // Buffers are never smaller than this, so a formatted group always fits.
+    static constexpr std::size_t MIN_BUFFER = 64;
+    explicit ByteSink(std::size_t buffer_size);
+    virtual ~ByteSink() = default;
+    ByteSink(const ByteSink&) = delete;
+    ByteSink& operator=(const ByteSink&) = delete;
+
+    void put(const char* bytes, std::size_t n) {
+        if (n <= capacity_ - used_) {
+            std::memcpy(buffer_.data() + used_, bytes, n);
+            used_ += n;
+            if (capacity_ == used_) flush();
+        } else {
+            put_slow(bytes, n);
+        }
+    }
+    void put(std::string_view s) { put(s.data(), s.size()); }
+    void put(char c) {
+        buffer_[used_++] = c;
+        if (used_ == capacity_) flush();
+    }
+    // Room for n more bytes written straight into the buffer, then commit(n).
+    char* reserve(std::size_t n) {
+        if (capacity_ - used_ < n) flush();
+        return used_ + n <= capacity_ ? buffer_.data() + used_ : nullptr;
+    }
+    void commit(std::size_t n) {
+        used_ += n;
+        if (used_ == capacity_) flush();
+    }
+    void flush();
+    std::size_t buffer_capacity() const { return capacity_; }
+
+  protected:
+    virtual void deliver(const char* bytes, std::size_t n) = 0;
+
+  private:
+    void put_slow(const char* bytes, std::size_t n);
+    PodArray<char> buffer_;
+    std::size_t capacity_;
+    std::size_t used_ = 0;
+};
+
+// Writes to a POSIX file descriptor (never closes it). A quiet sink drops
+// what it cannot write instead of failing (standard error).
+class FdSink final : public ByteSink {
+  public:
+    FdSink(int fd, std::size_t buffer_size, bool quiet = false)
+        : ByteSink(buffer_size), fd_(fd), quiet_(quiet) {}
+
+  protected:
+    void deliver(const char* bytes, std::size_t n) override;
+
+  private:
+    int fd_;
+    bool quiet_;
+};
+
+// Collects everything into a string.
+class StringSink final : public ByteSink {
+  public:
+    explicit StringSink(std::size_t buffer_size = 4096) : ByteSink(buffer_size) {}
+    // Everything put so far, flushed first.
+    const std::string& text() {
+        flush();
+        return text_;
+    }
+
+  protected:
+    void deliver(const char* bytes, std::size_t n) override { text_.append(bytes, n); }
+
+  private:
+    std::string text_;
+};
+
+}  // namespace glyph

@@ -1,0 +1,144 @@
+#include "slant_geometry.hpp"
+
+#include <algorithm>
+#include <cstdio>
+#include <string_view>
+
+#include "text_scan.hpp"
+
+namespace glyph {
+
+std::int32_t slant_extra(std::uint32_t height, std::int32_t ratio) {
+    if (height == 0) return 0;
+    std::uint32_t divisor =
+        ratio < 0 ? 0u - static_cast<std::uint32_t>(ratio) : static_cast<std::uint32_t>(ratio);
+    return static_cast<std::int32_t>((height - 1) / divisor);
+}
+
+bool slant_bbx(HookOutput& out, BoxSize& box, std::int32_t ratio, const Line& line) {
+    FieldScanner scan(line.text());
+    std::string_view keyword;
+    UnsignedField width, height;
+    std::int32_t x = 0, y = 0;
+    if (!scan.token(keyword, 15) || !scan.unsigned_field(width) || !scan.unsigned_field(height) ||
+        !scan.signed_field(x) || !scan.signed_field(y))
+        return false;
+    std::int32_t extra = slant_extra(height.value, ratio);
+    box.width = static_cast<std::int32_t>(width.value);
+    box.height = static_cast<std::int32_t>(height.value);
+    box.extra = extra;
+    box.width_oversized = width.oversized;
+    box.height_oversized = height.oversized;
+    std::uint32_t written_width = width.value;
+    if (width.value != 0 && height.value != 0) {
+        written_width += static_cast<std::uint32_t>(extra);
+        x = static_cast<std::int32_t>(static_cast<std::uint32_t>(x) -
+                                      static_cast<std::uint32_t>(extra / 2));
+    }
+    char text[LINE_BUFFER_SIZE];
+    int n = std::snprintf(text, sizeof text, "%.*s %u %u %d %d\n", static_cast<int>(keyword.size()),
+                          keyword.data(), written_width, height.value, x, y);
+    out.assign(std::string_view(text, static_cast<std::size_t>(n)));
+    return true;
+}
+
+char* fill_chars(char* buffer, char ch, std::size_t count) {
+    if (count != 0) std::memset(buffer, ch, count);
+    buffer[count] = '\0';
+    return buffer;
+}
+
+namespace {
+
+// The leftmost occurrence of `needle` in `row` starting at `from` or later.
+std::size_t find_from(std::string_view row, const char* needle, std::size_t from) {
+    return from > row.size() ? std::string_view::npos : row.find(needle, from);
+}
+
+// The column where every input row of `entry` occurs, with the search rules of
+// the correction, or npos. `top` is the work row of the first input row.
+std::size_t match_column(const CellGrid& grid, const SlantPattern& entry, std::size_t top,
+                         std::int64_t w) {
+    std::size_t col = 0;
+    for (;;) {
+        col = find_from(grid.work(top), entry.input_rows[0], col);
+        if (col == std::string_view::npos) return col;
+        bool failed = false;
+        for (std::int32_t k = 1; k < entry.input_count; ++k) {
+            std::size_t at = find_from(grid.work(top + static_cast<std::size_t>(k)),
+                                       entry.input_rows[static_cast<std::size_t>(k)], col);
+            if (at == std::string_view::npos) return at;
+            if (at != col) {
+                failed = true;
+                break;
+            }
+        }
+        if (!failed) return col;
+        ++col;
+        if (static_cast<std::int64_t>(col) >= w - 1) return std::string_view::npos;
+    }
+}
+
+void apply_outputs(CellGrid& grid, const SlantPattern& entry, std::size_t first_row,
+                   std::size_t col) {
+    for (std::int32_t k = 0; k < entry.output_count; ++k) {
+        std::size_t r = first_row + static_cast<std::size_t>(k);
+        std::string_view text = entry.output_rows[static_cast<std::size_t>(k)];
+        // An output row never reaches past the pads of its row; the cut only
+        // guards that promise of the table.
+        std::size_t len = grid.work_len(r);
+        std::size_t n = col < len ? std::min(text.size(), len - col) : 0;
+        std::memcpy(grid.work_row(r) + col, text.data(), n);
+    }
+}
+
+}  // namespace
+
+void correct_slant_pixels(CellGrid& grid, const SlantPattern* patterns, std::int32_t w,
+                          std::int32_t n, std::int32_t ratio) {
+    if (n < 0 || w < 0) return;
+    const std::size_t width = static_cast<std::size_t>(w);
+    const std::size_t rows = static_cast<std::size_t>(n);
+    for (std::size_t i = 0; i < rows; ++i) {
+        char* work = grid.work_row(i);
+        work[0] = '.';
+        std::memcpy(work + 1, grid.cell_row(i), width);
+        work[width + 1] = '.';
+        work[width + 2] = '\0';
+        grid.work_len(i) = width + 2;
+    }
+    fill_chars(grid.work_row(rows), '.', width + 2);
+    grid.work_len(rows) = width + 2;
+
+    for (std::int64_t b = ratio; ratio > 0 && b < n; b += ratio) {
+        for (const SlantPattern* entry = patterns; entry->correct > 0; ++entry) {
+            std::int64_t top = b + entry->input_offset;
+            if (top < 0 || top + entry->input_count > std::int64_t{n} + 1) continue;
+            std::size_t col = match_column(grid, *entry, static_cast<std::size_t>(top), w);
+            if (col == std::string_view::npos) continue;
+            apply_outputs(grid, *entry, static_cast<std::size_t>(b + entry->output_offset), col);
+        }
+    }
+
+    for (std::size_t i = 0; i < rows; ++i) {
+        std::memcpy(grid.cell_row(i), grid.work_row(i) + 1, width);
+        grid.cell_len(i) = width;
+    }
+}
+
+void shift_slant_rows(CellGrid& grid, std::int32_t w, std::int32_t n, std::int32_t ratio) {
+    if (n <= 0 || w < 0 || ratio <= 0) return;
+    const std::size_t width = static_cast<std::size_t>(w);
+    const std::size_t s = static_cast<std::size_t>((n - 1) / ratio);
+    for (std::size_t i = 0; i < static_cast<std::size_t>(n); ++i) {
+        std::memcpy(grid.work_row(i), grid.cell_row(i), width);
+        grid.work_len(i) = width;
+        std::size_t k = i / static_cast<std::size_t>(ratio);
+        char* row = grid.cell_row(i);
+        fill_chars(row, '#', width + s);
+        std::memcpy(row + (s - k), grid.work_row(i), width);
+        grid.cell_len(i) = width + s;
+    }
+}
+
+}  // namespace glyph

@@ -1,0 +1,57 @@
+// The run every tool shares: the option scan, the header pass, the line loop
+// over the glyph section with its two states, the bounding-box check and its
+// message, and the way a run ends. A tool supplies only what differs: its
+// header rules and options, and a GlyphSection that checks boxes and handles
+// bitmap rows and the end of each glyph.
+#pragma once
+
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "byte_io.hpp"
+#include "header_pass.hpp"
+#include "line_reader.hpp"
+#include "tool_options.hpp"
+
+namespace glyph {
+
+// What a tool does in the glyph section.
+class GlyphSection {
+  public:
+    virtual ~GlyphSection() = default;
+    // Whether a box read from a BBX line passes the tool's check; a passing
+    // box becomes the current glyph's.
+    virtual bool accepts(const BoxSize& box) const = 0;
+    virtual void take_box(const BoxSize& box) = 0;
+    virtual void begin_bitmap() {}
+    virtual void bitmap_row(const Line& line) = 0;
+    // At every ENDCHAR line, before the line itself is written.
+    virtual void end_glyph() {}
+};
+
+struct ToolDescription {
+    std::string_view help_text;
+    std::string_view option_letters;
+    const char* old_weight;
+    const char* new_weight;
+    const char* old_slant;
+    const char* new_slant;
+    std::int32_t slant_ratio;
+    BbxHook bbx_hook;
+    // Builds the glyph section once the font's box is known.
+    std::unique_ptr<GlyphSection> (*make_section)(const BoxSize& font, const ToolOptions& options,
+                                                  ByteSink& out);
+};
+
+// A whole run of a tool: `args` without the program name; `columns` is the
+// COLUMNS variable or absent. Returns the exit status; writes the messages.
+int run_tool(const ToolDescription& tool, std::span<const std::string> args, ByteSource& in,
+             ByteSink& out, ByteSink& err, const char* columns);
+
+// The process around run_*: arguments, standard streams and COLUMNS.
+int run_as_process(int (*run)(std::span<const std::string>, ByteSource&, ByteSink&, ByteSink&),
+                   int argc, char** argv);
+
+}  // namespace glyph

@@ -1,0 +1,47 @@
+// The oblique tool: each glyph is slanted and written in uppercase hex.
+#include <cstdlib>
+
+#include "slant_geometry.hpp"
+#include "slant_section.hpp"
+#include "tools.hpp"
+
+namespace glyph {
+namespace {
+
+constexpr std::string_view HELP =
+    "Usage: glyphslope [OPTION] [FILE]\n"
+    "\n"
+    "Write processed X11 BDF file to standard output.\n"
+    "With no FILE, read standard input.\n"
+    "\n"
+    "Options:\n"
+    "  -p print a pattern table for pixel correction used by slanting\n"
+    "  -V verbose output\n"
+    "  -h display this help and exit\n";
+
+class ObliqueSection final : public SlantSection {
+  public:
+    using SlantSection::SlantSection;
+
+  protected:
+    void write_rows(CellGrid& grid, std::int64_t width, std::int32_t count) override {
+        print_hex_rows(out_, grid, width, count);
+    }
+};
+
+std::unique_ptr<GlyphSection> make_oblique_section(const BoxSize& font, const ToolOptions&,
+                                                   ByteSink& out) {
+    return std::make_unique<ObliqueSection>(font, out);
+}
+
+constexpr ToolDescription GLYPHSLOPE = {
+    HELP, "pVh", nullptr, nullptr, "R", "I", SLANT_RATIO, slant_bbx, make_oblique_section};
+
+}  // namespace
+
+int run_glyphslope(std::span<const std::string> args, ByteSource& in, ByteSink& out,
+                   ByteSink& err) {
+    return run_tool(GLYPHSLOPE, args, in, out, err, std::getenv("COLUMNS"));
+}
+
+}  // namespace glyph

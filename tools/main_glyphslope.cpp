@@ -1,0 +1,6 @@
+#include "filter_driver.hpp"
+#include "tools.hpp"
+
+int main(int argc, char** argv) {
+    return glyph::run_as_process(glyph::run_glyphslope, argc, argv);
+}

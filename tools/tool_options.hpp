@@ -1,0 +1,25 @@
+// The command line shared by the three tools: one-letter options, the first
+// argument that does not begin with "-" names the input and ends the scan.
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace glyph {
+
+struct ToolOptions {
+    enum class Action { filter, help, report };
+    Action action = Action::filter;
+    bool left_shift = true;     // -l on, -r off
+    bool reflect_left = false;  // -L on, -R off
+    bool verbose = false;       // -V
+    const char* input_path = nullptr;
+};
+
+// Scans `args` (the program name excluded). `letters` are the options the tool
+// knows; any other letter, a lone "-" and arguments starting with "--" are
+// ignored. -h and -p end the scan at once.
+ToolOptions scan_options(std::span<const std::string> args, std::string_view letters);
+
+}  // namespace glyph
