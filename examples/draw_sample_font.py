@@ -1737,7 +1737,7 @@ GLYPHS = [
 
 PROPERTIES = [
     ("FOUNDRY", '"Sample"'),
-    ("FAMILY_NAME", '"Sample Mono"'),
+    ("FAMILY_NAME", '"Mono"'),
     ("WEIGHT_NAME", '"Medium"'),
     ("SLANT", '"R"'),
     ("SETWIDTH_NAME", '"Normal"'),
