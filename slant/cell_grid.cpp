@@ -25,6 +25,7 @@ void CellGrid::ensure(std::size_t capacity, std::size_t rows) {
     PodArray<char> cells(checked_size(new_rows, new_capacity + 1));
     PodArray<char> work(checked_size(new_rows + 1, new_capacity + 3));
     PodArray<std::size_t> cell_len(new_rows), work_len(new_rows + 1);
+    PodArray<std::uint64_t> masks(checked_size(new_rows + 1, 2));
     for (std::size_t i = 0; i < rows_; ++i) {
         std::memcpy(cells.data() + i * (new_capacity + 1), cell_row(i), cell_len_[i]);
         cell_len[i] = cell_len_[i];
@@ -37,6 +38,7 @@ void CellGrid::ensure(std::size_t capacity, std::size_t rows) {
     work_ = std::move(work);
     cell_len_ = std::move(cell_len);
     work_len_ = std::move(work_len);
+    masks_ = std::move(masks);
     capacity_ = new_capacity;
     rows_ = new_rows;
 }

@@ -35,6 +35,9 @@ class CellGrid {
     std::string_view work(std::size_t i) const {
         return {work_.data() + i * work_stride(), work_len_[i]};
     }
+    // Two words of scratch per work row, for the pattern search on narrow rows.
+    std::uint64_t* mask_row(std::size_t i) { return masks_.data() + 2 * i; }
+    const std::uint64_t* mask_row(std::size_t i) const { return masks_.data() + 2 * i; }
 
   private:
     std::size_t cell_stride() const { return capacity_ + 1; }
@@ -44,6 +47,7 @@ class CellGrid {
     std::size_t rows_ = 0;
     PodArray<char> cells_, work_;
     PodArray<std::size_t> cell_len_, work_len_;
+    PodArray<std::uint64_t> masks_;
 };
 
 CellGrid cell_grid_new(std::size_t capacity, std::size_t row_count);

@@ -9,7 +9,7 @@
 namespace glyph {
 
 std::int32_t slant_extra(std::uint32_t height, std::int32_t ratio) {
-    if (height == 0) return 0;
+    if (height == 0 || ratio == 0) return 0;
     std::uint32_t divisor =
         ratio < 0 ? 0u - static_cast<std::uint32_t>(ratio) : static_cast<std::uint32_t>(ratio);
     return static_cast<std::int32_t>((height - 1) / divisor);
@@ -50,28 +50,83 @@ char* fill_chars(char* buffer, char ch, std::size_t count) {
 
 namespace {
 
-// The leftmost occurrence of `needle` in `row` starting at `from` or later.
-std::size_t find_from(std::string_view row, const char* needle, std::size_t from) {
-    return from > row.size() ? std::string_view::npos : row.find(needle, from);
-}
+// Finds input rows in the work rows by plain substring search.
+class TextSearch {
+  public:
+    explicit TextSearch(const CellGrid& grid) : grid_(grid) {}
 
-// The column where every input row of `entry` occurs, with the search rules of
-// the correction, or npos. `top` is the work row of the first input row.
-std::size_t match_column(const CellGrid& grid, const SlantPattern& entry, std::size_t top,
+    // The leftmost occurrence of `needle` in work row `row` at `from` or further right.
+    std::size_t find(std::size_t row, const char* needle, std::size_t from) const {
+        std::string_view text = grid_.work(row);
+        return from > text.size() ? std::string_view::npos : text.find(needle, from);
+    }
+    void refresh(std::size_t) {}
+
+  private:
+    const CellGrid& grid_;
+};
+
+// The same search on rows of at most 64 cells, kept as two bit masks per row
+// (bit c: column c holds "@", or "."). A needle occurs at column c when each of
+// its cells finds its own kind there, so all columns are tested at once.
+class MaskSearch {
+  public:
+    static constexpr std::size_t MAX_WIDTH = 64;
+
+    MaskSearch(CellGrid& grid, std::size_t rows) : grid_(grid) {
+        for (std::size_t i = 0; i < rows; ++i)
+            refresh(i);
+    }
+
+    std::size_t find(std::size_t row, const char* needle, std::size_t from) const {
+        const std::uint64_t* mask = grid_.mask_row(row);
+        const std::size_t width = grid_.work_len(row);
+        std::uint64_t hits = ~std::uint64_t{0};
+        std::size_t len = 0;
+        for (; needle[len] != '\0'; ++len) {
+            std::uint64_t kind = needle[len] == '@' ? mask[0] : needle[len] == '.' ? mask[1] : 0;
+            hits &= kind >> len;
+        }
+        if (len > width || from > width - len) return std::string_view::npos;
+        hits &= low_bits(width - len + 1) & ~low_bits(from);
+        return hits ? static_cast<std::size_t>(__builtin_ctzll(hits)) : std::string_view::npos;
+    }
+
+    // Rebuilds the masks of a row after its cells changed.
+    void refresh(std::size_t row) {
+        std::uint64_t* mask = grid_.mask_row(row);
+        std::string_view text = grid_.work(row);
+        mask[0] = mask[1] = 0;
+        for (std::size_t c = 0; c < text.size(); ++c) {
+            if (text[c] == '@') mask[0] |= std::uint64_t{1} << c;
+            if (text[c] == '.') mask[1] |= std::uint64_t{1} << c;
+        }
+    }
+
+  private:
+    static std::uint64_t low_bits(std::size_t n) {
+        return n >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << n) - 1;
+    }
+    CellGrid& grid_;
+};
+
+// The column where every input row of `entry` occurs, or npos: the leftmost
+// occurrence of the first row; a later row found further right fails that
+// column and the search goes on one column on, while col < w - 1; a later row
+// found nowhere ends the search.
+template <class Search>
+std::size_t match_column(const Search& search, const SlantPattern& entry, std::size_t top,
                          std::int64_t w) {
     std::size_t col = 0;
     for (;;) {
-        col = find_from(grid.work(top), entry.input_rows[0], col);
+        col = search.find(top, entry.input_rows[0], col);
         if (col == std::string_view::npos) return col;
         bool failed = false;
-        for (std::int32_t k = 1; k < entry.input_count; ++k) {
-            std::size_t at = find_from(grid.work(top + static_cast<std::size_t>(k)),
-                                       entry.input_rows[static_cast<std::size_t>(k)], col);
+        for (std::int32_t k = 1; k < entry.input_count && !failed; ++k) {
+            std::size_t at = search.find(top + static_cast<std::size_t>(k),
+                                         entry.input_rows[static_cast<std::size_t>(k)], col);
             if (at == std::string_view::npos) return at;
-            if (at != col) {
-                failed = true;
-                break;
-            }
+            failed = at != col;
         }
         if (!failed) return col;
         ++col;
@@ -79,7 +134,8 @@ std::size_t match_column(const CellGrid& grid, const SlantPattern& entry, std::s
     }
 }
 
-void apply_outputs(CellGrid& grid, const SlantPattern& entry, std::size_t first_row,
+template <class Search>
+void apply_outputs(CellGrid& grid, Search& search, const SlantPattern& entry, std::size_t first_row,
                    std::size_t col) {
     for (std::int32_t k = 0; k < entry.output_count; ++k) {
         std::size_t r = first_row + static_cast<std::size_t>(k);
@@ -89,6 +145,22 @@ void apply_outputs(CellGrid& grid, const SlantPattern& entry, std::size_t first_
         std::size_t len = grid.work_len(r);
         std::size_t n = col < len ? std::min(text.size(), len - col) : 0;
         std::memcpy(grid.work_row(r) + col, text.data(), n);
+        search.refresh(r);
+    }
+}
+
+template <class Search>
+void correct_at_boundaries(CellGrid& grid, Search search, const SlantPattern* patterns,
+                           std::int32_t w, std::int32_t n, std::int32_t ratio) {
+    for (std::int64_t b = ratio; ratio > 0 && b < n; b += ratio) {
+        for (const SlantPattern* entry = patterns; entry->correct > 0; ++entry) {
+            std::int64_t top = b + entry->input_offset;
+            if (top < 0 || top + entry->input_count > std::int64_t{n} + 1) continue;
+            std::size_t col = match_column(search, *entry, static_cast<std::size_t>(top), w);
+            if (col == std::string_view::npos) continue;
+            apply_outputs(grid, search, *entry, static_cast<std::size_t>(b + entry->output_offset),
+                          col);
+        }
     }
 }
 
@@ -110,14 +182,11 @@ void correct_slant_pixels(CellGrid& grid, const SlantPattern* patterns, std::int
     fill_chars(grid.work_row(rows), '.', width + 2);
     grid.work_len(rows) = width + 2;
 
-    for (std::int64_t b = ratio; ratio > 0 && b < n; b += ratio) {
-        for (const SlantPattern* entry = patterns; entry->correct > 0; ++entry) {
-            std::int64_t top = b + entry->input_offset;
-            if (top < 0 || top + entry->input_count > std::int64_t{n} + 1) continue;
-            std::size_t col = match_column(grid, *entry, static_cast<std::size_t>(top), w);
-            if (col == std::string_view::npos) continue;
-            apply_outputs(grid, *entry, static_cast<std::size_t>(b + entry->output_offset), col);
-        }
+    if (ratio < n) {
+        if (width + 2 <= MaskSearch::MAX_WIDTH)
+            correct_at_boundaries(grid, MaskSearch(grid, rows + 1), patterns, w, n, ratio);
+        else
+            correct_at_boundaries(grid, TextSearch(grid), patterns, w, n, ratio);
     }
 
     for (std::size_t i = 0; i < rows; ++i) {
