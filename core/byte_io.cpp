@@ -22,6 +22,7 @@ std::size_t MemorySource::read(char* buffer, std::size_t capacity) {
     std::size_t left = bytes_.size() - pos_;
     if (left == 0 && fail_errno_ != 0) throw IoFailure(IoFailure::Kind::read, fail_errno_);
     std::size_t n = left < capacity ? left : capacity;
+    if (n == 0) return 0;
     std::memcpy(buffer, bytes_.data() + pos_, n);
     pos_ += n;
     return n;

@@ -59,6 +59,7 @@ class ByteSink {
     ByteSink& operator=(const ByteSink&) = delete;
 
     void put(const char* bytes, std::size_t n) {
+        if (n == 0) return;  // an empty view may carry no pointer at all
         if (n <= capacity_ - used_) {
             std::memcpy(buffer_.data() + used_, bytes, n);
             used_ += n;
