@@ -116,7 +116,7 @@ int run_tool(const ToolDescription& tool, std::span<const std::string> args, Byt
         ToolOptions options = scan_options(args, tool.option_letters);
         switch (options.action) {
             case ToolOptions::Action::help:
-                out.put(tool.help_text);
+                out.put(help_text(tool.name, tool.option_letters));
                 break;
             case ToolOptions::Action::report:
                 print_slant_patterns(out, tool.slant_ratio);

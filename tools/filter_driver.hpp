@@ -32,8 +32,8 @@ class GlyphSection {
 };
 
 struct ToolDescription {
-    std::string_view help_text;
-    std::string_view option_letters;
+    std::string_view name;
+    std::string_view option_letters;  // in the order the help text lists them
     const char* old_weight;
     const char* new_weight;
     const char* old_slant;

@@ -8,17 +8,6 @@
 namespace glyph {
 namespace {
 
-constexpr std::string_view HELP =
-    "Usage: glyphslope [OPTION] [FILE]\n"
-    "\n"
-    "Write processed X11 BDF file to standard output.\n"
-    "With no FILE, read standard input.\n"
-    "\n"
-    "Options:\n"
-    "  -p print a pattern table for pixel correction used by slanting\n"
-    "  -V verbose output\n"
-    "  -h display this help and exit\n";
-
 class ObliqueSection final : public SlantSection {
   public:
     using SlantSection::SlantSection;
@@ -34,8 +23,15 @@ std::unique_ptr<GlyphSection> make_oblique_section(const BoxSize& font, const To
     return std::make_unique<ObliqueSection>(font, out);
 }
 
-constexpr ToolDescription GLYPHSLOPE = {
-    HELP, "pVh", nullptr, nullptr, "R", "I", SLANT_RATIO, slant_bbx, make_oblique_section};
+constexpr ToolDescription GLYPHSLOPE = {.name = "glyphslope",
+                                        .option_letters = "pVh",
+                                        .old_weight = nullptr,
+                                        .new_weight = nullptr,
+                                        .old_slant = "R",
+                                        .new_slant = "I",
+                                        .slant_ratio = SLANT_RATIO,
+                                        .bbx_hook = slant_bbx,
+                                        .make_section = make_oblique_section};
 
 }  // namespace
 

@@ -8,20 +8,6 @@
 namespace glyph {
 namespace {
 
-constexpr std::string_view HELP =
-    "Usage: glyphstout [OPTION] [FILE]\n"
-    "\n"
-    "Write processed X11 BDF file to standard output.\n"
-    "With no FILE, read standard input.\n"
-    "\n"
-    "Options:\n"
-    "  -l left shifted image OR original (default)\n"
-    "  -r right shifted image OR original\n"
-    "  -L reflect left edge\n"
-    "  -R reflect right edge (default)\n"
-    "  -V verbose output\n"
-    "  -h display this help and exit\n";
-
 // Bytes per row of a box `width` pixels wide; a width of 0 still takes a byte.
 std::uint32_t bytes_per_row(std::int32_t width) {
     return static_cast<std::uint32_t>((width - 1) / 8 + 1);
@@ -62,8 +48,15 @@ std::unique_ptr<GlyphSection> make_bold_section(const BoxSize& font, const ToolO
     return std::make_unique<BoldSection>(font, options, out);
 }
 
-constexpr ToolDescription GLYPHSTOUT = {HELP,    "lrLRVh", "Medium",      "Bold",           nullptr,
-                                        nullptr, 0,        read_bbx_size, make_bold_section};
+constexpr ToolDescription GLYPHSTOUT = {.name = "glyphstout",
+                                        .option_letters = "lrLRVh",
+                                        .old_weight = "Medium",
+                                        .new_weight = "Bold",
+                                        .old_slant = nullptr,
+                                        .new_slant = nullptr,
+                                        .slant_ratio = 0,
+                                        .bbx_hook = read_bbx_size,
+                                        .make_section = make_bold_section};
 
 }  // namespace
 

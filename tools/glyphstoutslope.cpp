@@ -23,21 +23,6 @@ void embolden_grid(ByteSink& out, CellGrid& grid, std::int64_t width, std::int32
 
 namespace {
 
-constexpr std::string_view HELP =
-    "Usage: glyphstoutslope [OPTION] [FILE]\n"
-    "\n"
-    "Write processed X11 BDF file to standard output.\n"
-    "With no FILE, read standard input.\n"
-    "\n"
-    "Options:\n"
-    "  -l left shifted image OR original (default)\n"
-    "  -r right shifted image OR original\n"
-    "  -L reflect left edge\n"
-    "  -R reflect right edge (default)\n"
-    "  -p print a pattern table for pixel correction used by slanting\n"
-    "  -V verbose output\n"
-    "  -h display this help and exit\n";
-
 class BoldObliqueSection final : public SlantSection {
   public:
     BoldObliqueSection(const BoxSize& font, const ToolOptions& options, ByteSink& out)
@@ -61,8 +46,15 @@ std::unique_ptr<GlyphSection> make_bold_oblique_section(const BoxSize& font,
     return std::make_unique<BoldObliqueSection>(font, options, out);
 }
 
-constexpr ToolDescription GLYPHSTOUTSLOPE = {
-    HELP, "lrLRpVh", "Medium", "Bold", "R", "I", SLANT_RATIO, slant_bbx, make_bold_oblique_section};
+constexpr ToolDescription GLYPHSTOUTSLOPE = {.name = "glyphstoutslope",
+                                             .option_letters = "lrLRpVh",
+                                             .old_weight = "Medium",
+                                             .new_weight = "Bold",
+                                             .old_slant = "R",
+                                             .new_slant = "I",
+                                             .slant_ratio = SLANT_RATIO,
+                                             .bbx_hook = slant_bbx,
+                                             .make_section = make_bold_oblique_section};
 
 }  // namespace
 

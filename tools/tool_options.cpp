@@ -39,4 +39,50 @@ ToolOptions scan_options(std::span<const std::string> args, std::string_view let
     return options;
 }
 
+std::string help_text(std::string_view name, std::string_view letters) {
+    std::string text = "Usage: ";
+    text.append(name);
+    text +=
+        " [OPTION] [FILE]\n"
+        "\n"
+        "Write processed X11 BDF file to standard output.\n"
+        "With no FILE, read standard input.\n"
+        "\n"
+        "Options:\n";
+    for (char letter : letters) {
+        const char* what = "";
+        switch (letter) {
+            case 'l':
+                what = "left shifted image OR original (default)";
+                break;
+            case 'r':
+                what = "right shifted image OR original";
+                break;
+            case 'L':
+                what = "reflect left edge";
+                break;
+            case 'R':
+                what = "reflect right edge (default)";
+                break;
+            case 'p':
+                what = "print a pattern table for pixel correction used by slanting";
+                break;
+            case 'V':
+                what = "verbose output";
+                break;
+            case 'h':
+                what = "display this help and exit";
+                break;
+            default:
+                continue;
+        }
+        text += "  -";
+        text += letter;
+        text += ' ';
+        text += what;
+        text += '\n';
+    }
+    return text;
+}
+
 }  // namespace glyph

@@ -22,4 +22,7 @@ struct ToolOptions {
 // ignored. -h and -p end the scan at once.
 ToolOptions scan_options(std::span<const std::string> args, std::string_view letters);
 
+// The help text of tool `name`, one line per option letter, in the given order.
+std::string help_text(std::string_view name, std::string_view letters);
+
 }  // namespace glyph
