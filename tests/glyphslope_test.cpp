@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "font_text.hpp"
 #include "memory.hpp"
 #include "tool_harness.hpp"
 
@@ -24,58 +25,12 @@ const std::string HELP =
 
 std::string header(const std::string& box, const std::string& chars = "1",
                    const std::string& slant = "R") {
-    return "STARTFONT 2.1\nFONT -Sample-Mono-Medium-" + slant +
-           "-Normal--16-150-75-75-C-80-ISO8859-1\nFONTBOUNDINGBOX " + box +
-           "\nSTARTPROPERTIES 2\nWEIGHT_NAME \"Medium\"\nSLANT \"" + slant +
-           "\"\nENDPROPERTIES\nCHARS " + chars + "\n";
+    return font_header(box, chars, "Medium", slant);
 }
 // The header as written: `box` is the widened font box.
 std::string oblique_header(const std::string& box, const std::string& chars = "1") {
     return header(box, chars, "I");
 }
-
-// One glyph: `bbx` is the BBX line without its line end (none when empty),
-// `rows` the bitmap rows separated by blanks.
-std::string glyph(const std::string& bbx, const std::string& rows) {
-    std::string text = "STARTCHAR g\nENCODING 65\nSWIDTH 500 0\nDWIDTH 8 0\n";
-    if (!bbx.empty()) text += bbx + "\n";
-    text += "BITMAP\n";
-    std::istringstream split(rows);
-    for (std::string row; split >> row;)
-        text += row + "\n";
-    return text + "ENDCHAR\n";
-}
-
-// `count` copies of `row`, separated by blanks.
-std::string times(int count, const std::string& row) {
-    std::string rows;
-    for (int i = 0; i < count; ++i)
-        rows += row + " ";
-    return rows;
-}
-
-void expect_run(const RunResult& r, int status, const std::string& out, const std::string& err) {
-    EXPECT_EQ(r.status, status);
-    EXPECT_EQ(r.out, out);
-    EXPECT_EQ(r.err, err);
-}
-
-std::string read_file(const char* path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-std::string crlf(const std::string& text) {
-    std::string out;
-    for (char c : text)
-        c == '\n' ? out += "\r\n" : out += c;
-    return out;
-}
-
-struct AllocationLimit {
-    explicit AllocationLimit(std::size_t bytes) { set_allocation_limit(bytes); }
-    ~AllocationLimit() { set_allocation_limit(0); }
-};
 
 TEST(GlyphslopeTool, HelpAndPatternReport) {
     expect_run(slope("", {"-h"}), 0, HELP, "");

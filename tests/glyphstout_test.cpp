@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "font_text.hpp"
 #include "memory.hpp"
 #include "tool_harness.hpp"
 
@@ -22,46 +23,12 @@ const std::string HELP =
     "  -L reflect left edge\n  -R reflect right edge (default)\n  -V verbose output\n"
     "  -h display this help and exit\n";
 
-// The global section of a test font; `weight` names the face.
 std::string header(const std::string& box, const std::string& chars = "1",
                    const std::string& weight = "Medium") {
-    return "STARTFONT 2.1\nFONT -Sample-Mono-" + weight +
-           "-R-Normal--16-150-75-75-C-80-ISO8859-1\nFONTBOUNDINGBOX " + box +
-           "\nSTARTPROPERTIES 2\nWEIGHT_NAME \"" + weight +
-           "\"\nSLANT \"R\"\nENDPROPERTIES\nCHARS " + chars + "\n";
+    return font_header(box, chars, weight);
 }
 std::string bold_header(const std::string& box, const std::string& chars = "1") {
     return header(box, chars, "Bold");
-}
-
-// One glyph: `bbx` is the BBX line without its line end (none when empty),
-// `rows` the bitmap rows separated by blanks.
-std::string glyph(const std::string& bbx, const std::string& rows) {
-    std::string text = "STARTCHAR g\nENCODING 65\nSWIDTH 500 0\nDWIDTH 8 0\n";
-    if (!bbx.empty()) text += bbx + "\n";
-    text += "BITMAP\n";
-    std::istringstream split(rows);
-    for (std::string row; split >> row;)
-        text += row + "\n";
-    return text + "ENDCHAR\n";
-}
-
-void expect_run(const RunResult& r, int status, const std::string& out, const std::string& err) {
-    EXPECT_EQ(r.status, status);
-    EXPECT_EQ(r.out, out);
-    EXPECT_EQ(r.err, err);
-}
-
-std::string read_file(const char* path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-std::string crlf(const std::string& text) {
-    std::string out;
-    for (char c : text)
-        c == '\n' ? out += "\r\n" : out += c;
-    return out;
 }
 
 TEST(GlyphstoutTool, HelpAndOptionScanning) {

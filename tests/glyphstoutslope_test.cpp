@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "font_text.hpp"
 #include "memory.hpp"
 #include "tool_harness.hpp"
 
@@ -25,45 +26,10 @@ const std::string HELP =
     "  -p print a pattern table for pixel correction used by slanting\n"
     "  -V verbose output\n  -h display this help and exit\n";
 
-std::string header(const std::string& box, const std::string& chars = "1",
-                   const std::string& weight = "Medium", const std::string& slant = "R") {
-    return "STARTFONT 2.1\nFONT -Sample-Mono-" + weight + "-" + slant +
-           "-Normal--16-150-75-75-C-80-ISO8859-1\nFONTBOUNDINGBOX " + box +
-           "\nSTARTPROPERTIES 2\nWEIGHT_NAME \"" + weight + "\"\nSLANT \"" + slant +
-           "\"\nENDPROPERTIES\nCHARS " + chars + "\n";
-}
 // The header as written: `box` is the widened font box.
 std::string bold_oblique_header(const std::string& box, const std::string& chars = "1") {
-    return header(box, chars, "Bold", "I");
+    return font_header(box, chars, "Bold", "I");
 }
-
-std::string glyph(const std::string& bbx, const std::string& rows) {
-    std::string text = "STARTCHAR g\nENCODING 65\nSWIDTH 500 0\nDWIDTH 8 0\n";
-    if (!bbx.empty()) text += bbx + "\n";
-    text += "BITMAP\n";
-    std::istringstream split(rows);
-    for (std::string row; split >> row;)
-        text += row + "\n";
-    return text + "ENDCHAR\n";
-}
-
-std::string times(int count, const std::string& row) {
-    std::string rows;
-    for (int i = 0; i < count; ++i)
-        rows += row + " ";
-    return rows;
-}
-
-void expect_run(const RunResult& r, int status, const std::string& out, const std::string& err) {
-    EXPECT_EQ(r.status, status);
-    EXPECT_EQ(r.out, out);
-    EXPECT_EQ(r.err, err);
-}
-
-struct AllocationLimit {
-    explicit AllocationLimit(std::size_t bytes) { set_allocation_limit(bytes); }
-    ~AllocationLimit() { set_allocation_limit(0); }
-};
 
 TEST(GlyphstoutslopeTool, HelpReportAndOptionScanning) {
     expect_run(stoutslope("", {"-h"}), 0, HELP, "");
@@ -75,7 +41,7 @@ TEST(GlyphstoutslopeTool, HelpReportAndOptionScanning) {
     expect_run(stoutslope("", {"no/such/font.bdf", "-h"}), 1, "", "");
     expect_run(stoutslope("x", {""}), 1, "", "");
 
-    const std::string font = header("16 16 0 -2") + glyph("BBX 5 7 1 0", times(7, "88")) +
+    const std::string font = font_header("16 16 0 -2") + glyph("BBX 5 7 1 0", times(7, "88")) +
                              glyph("BBX 8 4 0 0", times(4, "A8")) + "ENDFONT\n";
     // Vertical strokes lean; the flags then act on the slanted rows.
     struct Case {
@@ -102,11 +68,11 @@ TEST(GlyphstoutslopeTool, HelpReportAndOptionScanning) {
     // The second ENDCHAR has no bitmap of its own: seven clear rows.
     const std::string two = glyph("BBX 5 7 1 0", times(7, "88")) + "ENDCHAR\n";
     const std::string clear7 = "00\n00\n00\n00\n00\n00\n00\n";
-    expect_run(stoutslope(header("16 16 0 -2", "2") + two, {"-Verbose"}), 0,
+    expect_run(stoutslope(font_header("16 16 0 -2", "2") + two, {"-Verbose"}), 0,
                bold_oblique_header("21 16 -2 -2", "2") + glyph("BBX 7 7 0 0", on_off) + clear7 +
                    "ENDCHAR\n",
                "\rprogress|========= 100%|\r" + std::string(27, ' ') + "\r");
-    expect_run(stoutslope(header("16 16 0 -2", "2") + two + "BBX 8 17 0 0\n", {"-V"}), 1,
+    expect_run(stoutslope(font_header("16 16 0 -2", "2") + two + "BBX 8 17 0 0\n", {"-V"}), 1,
                bold_oblique_header("21 16 -2 -2", "2") + glyph("BBX 7 7 0 0", on_off) + clear7 +
                    "ENDCHAR\n",
                "\rprogress|========= 100%|Incorrect bounding box data: BBX 8 17 0 0\n\n");
@@ -115,7 +81,7 @@ TEST(GlyphstoutslopeTool, HelpReportAndOptionScanning) {
 TEST(GlyphstoutslopeTool, GlyphsAndBoxes) {
     // Font box 8 16 0 -2: slant extra 5, slanted width 13.
     const std::string font =
-        header("8 16 0 -2", "7") + glyph("BBX 8 7 0 0", "04 08 08 10 10 20 20") +
+        font_header("8 16 0 -2", "7") + glyph("BBX 8 7 0 0", "04 08 08 10 10 20 20") +
         glyph("BBX 0 16 0 0", "FF") + glyph("BBX 0 0 0 0", "FF") + glyph("BBX 0 2 0 0", "") +
         glyph("BBX 13 1 0 0", "fff8") + glyph("BBX 8 3 0 0", "FF F0 0F FF") +
         "STARTCHAR short\nBITMAP\n18\nENDCHAR\nENDCHAR\n" + "BITMAP\n1\0FF\nendchar\n"s +
@@ -133,12 +99,12 @@ TEST(GlyphstoutslopeTool, GlyphsAndBoxes) {
     for (const char* bbx : {"BBX 14 1 0 0", "BBX 8 17 0 0", "BBX 8 16 0", "BBX 2147483647 16 0 0",
                             "BBX -8 1 0 0", "BBX 8 4294967295 0 0"}) {
         SCOPED_TRACE(bbx);
-        expect_run(stoutslope(header("8 16 0 -2") + glyph(bbx, "FF")), 1,
+        expect_run(stoutslope(font_header("8 16 0 -2") + glyph(bbx, "FF")), 1,
                    bold_oblique_header("13 16 -2 -2") + before,
                    "Incorrect bounding box data: "s + bbx + "\n\n");
     }
     // A font box of height 0 has no slant, and without one the box is empty.
-    expect_run(stoutslope(header("8 0 0 0") + glyph("BBX 8 0 0 0", "FF") + glyph("", "FF")), 0,
+    expect_run(stoutslope(font_header("8 0 0 0") + glyph("BBX 8 0 0 0", "FF") + glyph("", "FF")), 0,
                bold_oblique_header("8 0 0 0") + glyph("BBX 8 0 0 0", "") + glyph("", ""), "");
     expect_run(stoutslope("CHARS 1\n" + glyph("BBX 0 0 0 0", "FF") + "BBX 1 1 0 0\r\n"), 1,
                "CHARS 1\n" + glyph("BBX 0 0 0 0", ""),
@@ -167,12 +133,13 @@ TEST(GlyphstoutslopeTool, FatalConditions) {
 
     AllocationLimit limit(4 << 20);
     expect_run(
-        stoutslope(header("60000 60000 0 0") + glyph("BBX 5 7 1 0", times(7, "88"))), 0,
+        stoutslope(font_header("60000 60000 0 0") + glyph("BBX 5 7 1 0", times(7, "88"))), 0,
         bold_oblique_header("79999 60000 -9999 0") + glyph("BBX 7 7 0 0", "66 66 66 cc cc cc 98"),
         "");
-    expect_run(stoutslope(header("60000 60000 0 0") + "BBX 40000 60000 0 0\nBITMAP\nENDCHAR\n"), 1,
-               bold_oblique_header("79999 60000 -9999 0") + "BBX 59999 60000 -9999 0\nBITMAP\n",
-               "FATAL: Memory exhausted");
+    expect_run(
+        stoutslope(font_header("60000 60000 0 0") + "BBX 40000 60000 0 0\nBITMAP\nENDCHAR\n"), 1,
+        bold_oblique_header("79999 60000 -9999 0") + "BBX 59999 60000 -9999 0\nBITMAP\n",
+        "FATAL: Memory exhausted");
 }
 
 // Glyphs of at most three rows have no slant: the bold-oblique tool writes the
@@ -210,7 +177,7 @@ TEST(GlyphstoutslopeTool, AgreesWithTheOtherToolsWithoutSlant) {
     body += "ENDFONT\n";
     as_read_upper += "ENDFONT\n";
     const std::string chars = std::to_string(glyph_count);
-    const std::string font = header("40 16 0 -2", chars) + body;
+    const std::string font = font_header("40 16 0 -2", chars) + body;
     auto glyph_section = [&](const std::string& out) {
         std::size_t at = out.find("CHARS " + chars + "\n");
         return at == std::string::npos ? "<no CHARS line>" : out.substr(at + chars.size() + 7);
@@ -227,7 +194,7 @@ TEST(GlyphstoutslopeTool, AgreesWithTheOtherToolsWithoutSlant) {
     }
     const RunResult oblique = slope(font);
     EXPECT_EQ(oblique.status, 0);
-    EXPECT_EQ(oblique.out, header("45 16 -2 -2", chars, "Medium", "I") + as_read_upper);
+    EXPECT_EQ(oblique.out, font_header("45 16 -2 -2", chars, "Medium", "I") + as_read_upper);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "font_text.hpp"
 #include "tool_harness.hpp"
 
 namespace glyph::test {
@@ -56,11 +57,6 @@ Font parse(const std::string& text) {
         if (line == "BITMAP") in_bitmap = true;
     }
     return font;
-}
-
-std::string read_file(const char* path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 bool hex_row(const std::string& row, bool upper) {

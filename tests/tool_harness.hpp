@@ -44,7 +44,7 @@ inline RunResult stoutslope(const std::string& input, std::vector<std::string> a
 
 // Sets COLUMNS for the lifetime of the object (unset when `value` is null).
 class ScopedColumns {
-public:
+  public:
     explicit ScopedColumns(const char* value) {
         if (const char* old = std::getenv("COLUMNS")) saved_ = old, had_ = true;
         if (value)
@@ -59,7 +59,7 @@ public:
             unsetenv("COLUMNS");
     }
 
-private:
+  private:
     std::string saved_;
     bool had_ = false;
 };
