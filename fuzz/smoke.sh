@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Smoke fuzzing for CI: builds the three libFuzzer harnesses with clang,
+# AddressSanitizer and UndefinedBehaviorSanitizer in BUILD_DIR, then runs each
+# for about a minute (FUZZ_SECONDS) on a scratch copy of the seed and
+# regression corpora. Any crash, sanitizer report, timeout, memory blow-up or
+# broken property fails the script; the inputs at fault are copied to
+# BUILD_DIR/fuzz-findings/.
+set -euo pipefail
+
+if [ $# -ne 1 ]; then
+    echo "usage: $0 BUILD_DIR_FOR_FUZZ" >&2
+    exit 2
+fi
+build=$1
+src=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+seconds=${FUZZ_SECONDS:-60}
+tools="glyphstout glyphslope glyphstoutslope"
+
+cmake -S "$src" -B "$build" -DGLYPH_FUZZ=ON -DGLYPH_TESTS=OFF \
+    -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build "$build" -j2 --target fuzz_glyphstout fuzz_glyphslope fuzz_glyphstoutslope
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+findings="$build/fuzz-findings"
+failed=0
+for tool in $tools; do
+    mkdir -p "$work/$tool/corpus" "$work/$tool/artifacts"
+    find "$src/fuzz/corpus/seed" "$src/fuzz/corpus/regression" -type f \
+        -exec cp {} "$work/$tool/corpus/" \;
+    log="$work/$tool/log"
+    if "$build/fuzz/fuzz_$tool" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+        -max_len=12000 -dict="$src/fuzz/bdf.dict" -artifact_prefix="$work/$tool/artifacts/" \
+        "$work/$tool/corpus" >"$log" 2>&1; then
+        echo "fuzz_$tool: no finding; $(grep -E '^#[0-9]+.*DONE' "$log" | tail -n 1)"
+    else
+        failed=1
+        echo "fuzz_$tool: FINDING"
+        grep -E 'PROPERTY VIOLATED|ERROR:|runtime error|SUMMARY|^    #[0-9]+ ' "$log" | head -n 40
+        mkdir -p "$findings/$tool"
+        find "$work/$tool/artifacts" -type f -exec cp {} "$findings/$tool/" \;
+        echo "inputs kept in $findings/$tool"
+    fi
+done
+exit $failed
