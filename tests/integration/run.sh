@@ -132,6 +132,19 @@ check_runs() {
 }
 
 # All runs of one font; its messages go to DIR/log.txt, one status line to stdout.
+# Every run of a font through the programs and the consumers, then the checks.
+# Arguments: font, input BDF, work folder, the runs.
+run_and_check() {
+    local font=$1 input=$2 dir=$3
+    shift 3
+    local item tool opts tag
+    for item in "$@"; do
+        IFS='|' read -r tool opts tag <<<"$item"
+        run_consumers "$font" "$tool" "$opts" "$tag" "$input" "$dir"
+    done
+    check_runs "$font" "$input" "$dir" "$@"
+}
+
 one_font() {
     local font=$1
     local dir=$GF_WORK/fonts/$font
@@ -139,14 +152,7 @@ one_font() {
     mkdir -p "$dir"
     : >"$dir/results.tsv"
     local start=$SECONDS
-    {
-        local item tool opts tag
-        for item in "${RUNS[@]}"; do
-            IFS='|' read -r tool opts tag <<<"$item"
-            run_consumers "$font" "$tool" "$opts" "$tag" "$GF_CACHE/$font.bdf" "$dir"
-        done
-        check_runs "$font" "$GF_CACHE/$font.bdf" "$dir" "${RUNS[@]}"
-    } >"$dir/log.txt" 2>&1
+    run_and_check "$font" "$GF_CACHE/$font.bdf" "$dir" "${RUNS[@]}" >"$dir/log.txt" 2>&1
     local failures
     failures=$(grep -c '^FAIL' "$dir/log.txt" || true)
     printf '%s\t-\t_glyphs\tinfo\t%s\t\n%s\t-\t_seconds\tinfo\t%s\t\n' "$font" \
@@ -225,15 +231,8 @@ self_test() {
     mkdir -p "$dir"
     : >"$dir/results.tsv"
     echo "== self-test on $font: the programs' own output first"
-    local item tool opts tag
     local runs=("glyphslope||slope" "glyphstout||stout" "glyphstoutslope||stoutslope")
-    {
-        for item in "${runs[@]}"; do
-            IFS='|' read -r tool opts tag <<<"$item"
-            run_consumers "$font" "$tool" "$opts" "$tag" "$input" "$dir"
-        done
-        check_runs "$font" "$input" "$dir" "${runs[@]}"
-    } >"$dir/log.txt" 2>&1
+    run_and_check "$font" "$input" "$dir" "${runs[@]}" >"$dir/log.txt" 2>&1
     if grep '^FAIL' "$dir/log.txt"; then
         echo "self-test: the unbroken output already fails; nothing to learn"
         return 1
