@@ -24,10 +24,13 @@ inline std::string font_header(const std::string& box, const std::string& chars 
            "\"\nENDPROPERTIES\nCHARS " + chars + "\n";
 }
 
+// The lines of a test glyph before its BBX line.
+inline const std::string GLYPH_START = "STARTCHAR g\nENCODING 65\nSWIDTH 500 0\nDWIDTH 8 0\n";
+
 // One glyph: `bbx` is the BBX line without its line end (none when empty),
 // `rows` the bitmap rows separated by blanks.
 inline std::string glyph(const std::string& bbx, const std::string& rows) {
-    std::string text = "STARTCHAR g\nENCODING 65\nSWIDTH 500 0\nDWIDTH 8 0\n";
+    std::string text = GLYPH_START;
     if (!bbx.empty()) text += bbx + "\n";
     text += "BITMAP\n";
     std::istringstream split(rows);

@@ -1,5 +1,4 @@
 // The progress meter's drawn lines, byte for byte.
-
 #include "progress_meter.hpp"
 
 #include <gtest/gtest.h>
@@ -43,96 +42,55 @@ std::string blanking(int term_width) {
     return "\r" + std::string(term_width - 3, ' ') + "\r";
 }
 
-TEST(ProgressMeter, ThirtyColumnsTenGlyphs) {
-    MeterRun run = run_meter(10, "30", 10);
-    const std::vector<std::string> expected = {"",
-                                               drawn(10, 1, 20, '|'),
-                                               drawn(10, 2, 30, '\\'),
-                                               drawn(10, 3, 40, '-'),
-                                               drawn(10, 4, 50, '/'),
-                                               drawn(10, 5, 60, '|'),
-                                               drawn(10, 6, 70, '\\'),
-                                               drawn(10, 7, 80, '-'),
-                                               drawn(10, 8, 90, '/'),
-                                               drawn(10, 9, 100, '|')};
-    EXPECT_EQ(run.steps, expected);
-    EXPECT_EQ(run.steps[9], "\rprogress|========= 100%|");
+// Beyond the total the meter shows 100 and the bar grows no wider; the
+// spinner turns once per line drawn, and glyph 21 draws none.
+TEST(ProgressMeter, ThirtyColumnsPastTheTotal) {
+    MeterRun run = run_meter(3, "30", 25);
+    EXPECT_EQ(run.steps[0], "");  // one glyph draws nothing
+    EXPECT_EQ(run.steps[1], "\rprogress|=====     66%|");
+    for (int i = 2, lines = 1; i < 25; ++i)
+        EXPECT_EQ(run.steps[i], i == 20 ? "" : drawn(10, 9, 100, "|\\-/"[lines++ % 4])) << i + 1;
+    EXPECT_EQ(run.steps[24], "\rprogress|========= 100%-");
     EXPECT_EQ(run.finish, blanking(30));
+    // A total of 0 (a CHARS line without a number) shows 100; the finish
+    // blanks even when nothing was drawn.
+    EXPECT_EQ(run_meter(0, "30", 3).steps,
+              (std::vector<std::string>{"", drawn(10, 9, 100, '|'), drawn(10, 9, 100, '\\')}));
+    EXPECT_EQ(run_meter(5, "30", 0).finish, blanking(30));
 }
 
 TEST(ProgressMeter, DefaultWidthSkipsEveryTwentiethGlyph) {
     MeterRun run = run_meter(45, nullptr, 45);
-    ASSERT_EQ(run.steps.size(), 45u);
-    EXPECT_EQ(run.steps[0], "");
     EXPECT_EQ(run.steps[1], drawn(60, 2, 4, '|'));
-    EXPECT_EQ(run.steps[19], drawn(60, 25, 44, '-'));    // glyph 20, the 19th line drawn
-    EXPECT_EQ(run.steps[20], "");                        // glyph 21
-    EXPECT_EQ(run.steps[21], drawn(60, 28, 48, '/'));    // the spinner did not move at glyph 21
-    EXPECT_EQ(run.steps[40], "");                        // glyph 41
-    EXPECT_EQ(run.steps[44], drawn(60, 59, 100, '\\'));  // the 42nd line drawn
-    EXPECT_EQ(run.finish, blanking(80));
-
-    // Glyph 22: 48 per cent, 28 "=" and 32 blanks.
+    EXPECT_EQ(run.steps[19], drawn(60, 25, 44, '-'));  // glyph 20, the 19th line drawn
+    EXPECT_EQ(run.steps[20], "");                      // glyph 21
+    // The spinner did not move at glyph 21: 48 per cent, 28 "=" and 32 blanks.
     EXPECT_EQ(run.steps[21], "\rprogress|" + std::string(28, '=') + std::string(32, ' ') + "48%/");
-    // Glyph 45: 59 "=" and one blank.
+    EXPECT_EQ(run.steps[40], "");  // glyph 41
+    // Glyph 45, the 42nd line drawn: 59 "=" and one blank.
     EXPECT_EQ(run.steps[44], "\rprogress|" + std::string(59, '=') + " 100%\\");
-}
-
-TEST(ProgressMeter, OneGlyphDrawsNothingButFinishStillBlanks) {
-    MeterRun run = run_meter(1, nullptr, 1);
-    EXPECT_EQ(run.steps, std::vector<std::string>{""});
     EXPECT_EQ(run.finish, "\r" + std::string(77, ' ') + "\r");
-    EXPECT_EQ(run_meter(5, "30", 0).finish, "\r" + std::string(27, ' ') + "\r");
 }
 
-TEST(ProgressMeter, PercentStaysWithinZeroToHundred) {
-    // A total of 0 (a CHARS line without a number) shows 100.
-    MeterRun zero = run_meter(0, "30", 3);
-    EXPECT_EQ(zero.steps,
-              (std::vector<std::string>{"", drawn(10, 9, 100, '|'), drawn(10, 9, 100, '\\')}));
-
-    // More glyphs than the total: 100 from the total on, the bar never wider.
-    MeterRun over = run_meter(3, "30", 25);
-    EXPECT_EQ(over.steps[1], drawn(10, 5, 66, '|'));
-    const char spinner[] = "|\\-/";
-    int lines = 1;
-    for (int i = 2; i < 25; ++i) {
-        if (i == 20) {
-            EXPECT_EQ(over.steps[i], "");
-            continue;
-        }
-        EXPECT_EQ(over.steps[i], drawn(10, 9, 100, spinner[lines % 4])) << "glyph " << i + 1;
-        ++lines;
-    }
-}
-
-TEST(ProgressMeter, NarrowOrUnreadableColumnsGiveTwentyOne) {
-    for (const char* columns : {"5", "0", "-3", "abc", "", "21", "20", "-2147483648"}) {
-        MeterRun run = run_meter(10, columns, 10);
-        EXPECT_EQ(run.steps[1], "\rprogress| 20%|") << '"' << columns << '"';
-        EXPECT_EQ(run.steps[2], "\rprogress| 30%\\") << '"' << columns << '"';
-        EXPECT_EQ(run.steps[9], "\rprogress| 100%|") << '"' << columns << '"';
-        EXPECT_EQ(run.finish, blanking(21)) << '"' << columns << '"';
-    }
-}
-
-TEST(ProgressMeter, ColumnsReadAsADecimalNumber) {
-    struct Case {
+TEST(ProgressMeter, ColumnsReadAsADecimalNumberOfAtLeast21) {
+    const struct {
         const char* columns;
         int width;
-    } cases[] = {{"  25", 25}, {"+40", 40}, {"30abc", 30}, {"22", 22}, {"300", 300}};
-    for (const Case& c : cases) {
+    } cases[] = {{"  25", 25}, {"+40", 40}, {"30abc", 30},      {"22", 22}, {"300", 300},
+                 {"21", 21},   {"20", 21},  {"5", 21},          {"0", 21},  {"-3", 21},
+                 {"abc", 21},  {"", 21},    {"-2147483648", 21}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE('"' + std::string(c.columns) + '"');
         MeterRun run = run_meter(4, c.columns, 4);
         const int bar = c.width - 20;
-        EXPECT_EQ(run.steps[1], drawn(bar, (bar - 1) * 50 / 100, 50, '|')) << c.columns;
-        EXPECT_EQ(run.steps[3], drawn(bar, bar - 1, 100, '-')) << c.columns;
-        EXPECT_EQ(run.finish, blanking(c.width)) << c.columns;
+        EXPECT_EQ(run.steps[1], drawn(bar, (bar - 1) * 50 / 100, 50, '|'));
+        EXPECT_EQ(run.steps[3], drawn(bar, bar - 1, 100, '-'));
+        EXPECT_EQ(run.finish, blanking(c.width));
     }
+    EXPECT_EQ(run_meter(4, "21", 2).steps[1], "\rprogress| 50%|");
     // 300 columns: 139 "=" and 141 blanks at 50 per cent.
-    MeterRun wide = run_meter(4, "300", 2);
-    EXPECT_EQ(wide.steps[1],
+    EXPECT_EQ(run_meter(4, "300", 2).steps[1],
               "\rprogress|" + std::string(139, '=') + std::string(141, ' ') + "50%|");
-    EXPECT_EQ(wide.finish, "\r" + std::string(297, ' ') + "\r");
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstdlib>
-#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -19,16 +18,22 @@ struct RunResult {
 
 using ToolEntry = int (*)(std::span<const std::string>, ByteSource&, ByteSink&, ByteSink&);
 
-// Runs `tool` with `args` and `input` as its standard input. A `read_errno`
-// other than 0 makes the input fail after its last byte.
+// Runs `tool` with `args` and `input` as its standard input, COLUMNS set to
+// `columns` (unset when null) for the run. A `read_errno` other than 0 makes
+// the input fail after its last byte.
 inline RunResult run_tool_on(ToolEntry tool, const std::string& input,
-                             std::vector<std::string> args = {}, int read_errno = 0) {
+                             std::vector<std::string> args = {}, const char* columns = nullptr,
+                             int read_errno = 0) {
+    const char* old = std::getenv("COLUMNS");
+    const std::string saved = old ? old : "";
+    columns ? setenv("COLUMNS", columns, 1) : unsetenv("COLUMNS");
     MemorySource in(input, read_errno);
     StringSink out, err;
     RunResult r;
     r.status = tool(args, in, out, err);
     r.out = out.text();
     r.err = err.text();
+    old ? setenv("COLUMNS", saved.c_str(), 1) : unsetenv("COLUMNS");
     return r;
 }
 
@@ -41,27 +46,5 @@ inline RunResult slope(const std::string& input, std::vector<std::string> args =
 inline RunResult stoutslope(const std::string& input, std::vector<std::string> args = {}) {
     return run_tool_on(run_glyphstoutslope, input, std::move(args));
 }
-
-// Sets COLUMNS for the lifetime of the object (unset when `value` is null).
-class ScopedColumns {
-  public:
-    explicit ScopedColumns(const char* value) {
-        if (const char* old = std::getenv("COLUMNS")) saved_ = old, had_ = true;
-        if (value)
-            setenv("COLUMNS", value, 1);
-        else
-            unsetenv("COLUMNS");
-    }
-    ~ScopedColumns() {
-        if (had_)
-            setenv("COLUMNS", saved_.c_str(), 1);
-        else
-            unsetenv("COLUMNS");
-    }
-
-  private:
-    std::string saved_;
-    bool had_ = false;
-};
 
 }  // namespace glyph::test
