@@ -17,7 +17,6 @@ class BitRow {
   public:
     // Room for rows of up to `bytes` bytes; grows on demand.
     void reserve(std::size_t bytes);
-    std::size_t capacity_bytes() const { return capacity_words_ * 4; }
 
     std::uint32_t* image() { return image_.data(); }
     std::uint32_t* shifted() { return shifted_.data(); }
