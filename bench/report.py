@@ -1,0 +1,161 @@
+#!/usr/bin/env python3
+"""Times the three programs against `cat` on whole fonts and checks the targets.
+
+Every command of a font is timed in the same run (hyperfine when it is
+installed, else a plain repeated-run loop), output to /dev/null, after warm-up
+runs that also fill the page cache. The table gives medians and the ratio of
+each median to the median of `cat FONT`. Peak resident memory of every program
+is measured on each font and on a ten-glyph font.
+
+Targets (checked on the font named unifont, when it is among the fonts):
+  glyphstout (default and -r -L)       at most 4 x cat
+  glyphslope                           at most 8 x cat
+  glyphstoutslope (default and -r -L)  at most 8 x cat
+  every program: peak memory on unifont at most 1 MiB above the ten-glyph font
+Exit status 1 when a target is missed, 2 on a usage or run error.
+"""
+
+import argparse
+import json
+import os
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+RUNS = [
+    ("glyphstout", [], 4.0),
+    ("glyphstout", ["-r", "-L"], 4.0),
+    ("glyphslope", [], 8.0),
+    ("glyphstoutslope", [], 8.0),
+    ("glyphstoutslope", ["-r", "-L"], 8.0),
+]
+MEMORY_SLACK_KIB = 1024
+TARGET_FONT = "unifont"
+
+
+def label(tool, opts):
+    return " ".join([tool] + opts)
+
+
+def time_commands(commands, runs, warmup):
+    """Median wall time in seconds of each command (a list of argv lists)."""
+    if shutil.which("hyperfine"):
+        with tempfile.NamedTemporaryFile(suffix=".json") as js:
+            argv = ["hyperfine", "-N", "--style", "none", "--output", "null",
+                    "--warmup", str(warmup), "--runs", str(runs), "--export-json", js.name]
+            argv += [" ".join(c) for c in commands]
+            subprocess.run(argv, check=True, stdout=subprocess.DEVNULL)
+            results = json.load(open(js.name))["results"]
+        return [r["median"] for r in results]
+    medians = []
+    with open(os.devnull, "wb") as null:
+        for c in commands:
+            for _ in range(warmup):
+                subprocess.run(c, stdout=null, check=True)
+            samples = []
+            for _ in range(runs):
+                start = time.perf_counter()
+                subprocess.run(c, stdout=null, check=True)
+                samples.append(time.perf_counter() - start)
+            medians.append(statistics.median(samples))
+    return medians
+
+
+def peak_rss_kib(argv):
+    with open(os.devnull, "wb") as null:
+        proc = subprocess.Popen(argv, stdout=null)
+        _, status, usage = os.wait4(proc.pid, 0)
+    if os.waitstatus_to_exitcode(status) != 0:
+        raise RuntimeError(f"{' '.join(argv)} failed")
+    return usage.ru_maxrss
+
+
+def ten_glyph_font(source, path):
+    """The first ten glyphs of `source`, with CHARS set to match."""
+    out, glyphs = [], 0
+    with open(source, "rb") as f:
+        for line in f:
+            if line.startswith(b"CHARS "):
+                line = b"CHARS 10\n"
+            if glyphs == 10 and not line.startswith(b"ENDFONT"):
+                continue
+            out.append(line)
+            if line.startswith(b"ENDCHAR"):
+                glyphs += 1
+    with open(path, "wb") as f:
+        f.writelines(out)
+
+
+def glyph_count(path):
+    with open(path, "rb") as f:
+        return sum(1 for line in f if line.startswith(b"STARTCHAR"))
+
+
+def main():
+    ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    ap.add_argument("--bin", required=True, help="folder holding the three programs")
+    ap.add_argument("--baseline", help="folder of older programs, timed in the same runs")
+    ap.add_argument("--runs", type=int, default=11)
+    ap.add_argument("--warmup", type=int, default=3)
+    ap.add_argument("--small", required=True, help="a font to cut the ten-glyph font from")
+    ap.add_argument("fonts", nargs="+")
+    args = ap.parse_args()
+
+    missed = []
+    with tempfile.TemporaryDirectory() as tmp:
+        small = os.path.join(tmp, "ten-glyphs.bdf")
+        ten_glyph_font(args.small, small)
+        small_rss = {tool: peak_rss_kib([os.path.join(args.bin, tool), small])
+                     for tool in sorted({r[0] for r in RUNS})}
+
+        header = f"{'font':<18} {'MB':>6} {'glyphs':>7}  {'command':<22} {'median ms':>10} {'x cat':>7}"
+        if args.baseline:
+            header += f" {'before ms':>10} {'x cat':>7}"
+        header += f" {'peak KiB':>9}  target"
+        print(header)
+        print("-" * len(header))
+        for font in args.fonts:
+            name = os.path.splitext(os.path.basename(font))[0]
+            commands = [["cat", font]]
+            commands += [[os.path.join(args.bin, t)] + o + [font] for t, o, _ in RUNS]
+            if args.baseline:
+                commands += [[os.path.join(args.baseline, t)] + o + [font] for t, o, _ in RUNS]
+            medians = time_commands(commands, args.runs, args.warmup)
+            cat = medians[0]
+            size = os.path.getsize(font) / 1e6
+            print(f"{name:<18} {size:>6.1f} {glyph_count(font):>7}  {'cat':<22} "
+                  f"{cat * 1e3:>10.1f} {1.0:>7.1f}")
+            for i, (tool, opts, target) in enumerate(RUNS):
+                ms, ratio = medians[1 + i] * 1e3, medians[1 + i] / cat
+                rss = peak_rss_kib(commands[1 + i])
+                line = f"{'':<18} {'':>6} {'':>7}  {label(tool, opts):<22} {ms:>10.1f} {ratio:>7.1f}"
+                if args.baseline:
+                    before = medians[1 + len(RUNS) + i]
+                    line += f" {before * 1e3:>10.1f} {before / cat:>7.1f}"
+                line += f" {rss:>9}"
+                if name == TARGET_FONT:
+                    ok_time = ratio <= target
+                    ok_mem = rss - small_rss[tool] <= MEMORY_SLACK_KIB
+                    line += f"  {'ok' if ok_time else 'MISSED'} <= {target:g}x"
+                    line += f", memory {'ok' if ok_mem else 'MISSED'} (+{rss - small_rss[tool]} KiB)"
+                    if not ok_time:
+                        missed.append(f"{label(tool, opts)}: {ratio:.1f} x cat > {target:g}")
+                    if not ok_mem:
+                        missed.append(f"{label(tool, opts)}: peak memory {rss} KiB, "
+                                      f"ten-glyph font {small_rss[tool]} KiB")
+                print(line)
+        print()
+        print("peak KiB on the ten-glyph font: " +
+              ", ".join(f"{t} {k}" for t, k in small_rss.items()))
+    if not any(os.path.splitext(os.path.basename(f))[0] == TARGET_FONT for f in args.fonts):
+        print(f"targets not checked: {TARGET_FONT} is not among the fonts")
+    for m in missed:
+        print(f"target missed: {m}", file=sys.stderr)
+    return 1 if missed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

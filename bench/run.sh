@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Whole-process speed of the three programs against `cat FONT > /dev/null`.
+#
+#   bench/run.sh [--runs N] [--baseline DIR] [--tiny] [FONT_NAME...]
+#
+# Builds Release programs in build-bench/, gets the real fonts through the
+# integration suite's fetch_fonts.sh, times every program and `cat` on each
+# font in one run, prints a table of medians and ratios with peak memory, and
+# exits 1 when a target is missed (the targets are listed in report.py).
+# FONT_NAME is a font of tests/integration/fonts.txt without its suffix; the
+# default set is Unifont, the largest CJK font, two fonts with wide glyphs and
+# a proportional font. --tiny times the sample font only (no fonts fetched):
+# the check that the bench itself works. --baseline DIR times the programs in
+# DIR beside the new ones. Time it on a quiet machine.
+set -euo pipefail
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+root=$(cd "$here/.." && pwd)
+build=${GLYPH_BENCH_BUILD:-$root/build-bench}
+
+runs=11
+baseline=()
+tiny=0
+names=()
+while (($#)); do
+    case $1 in
+        --runs) runs=$2; shift 2 ;;
+        --baseline) baseline=(--baseline "$2"); shift 2 ;;
+        --tiny) tiny=1; shift ;;
+        -h | --help) sed -n '2,15p' "$0"; exit 0 ;;
+        *) names+=("$1"); shift ;;
+    esac
+done
+
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DGLYPH_TESTS=OFF >/dev/null
+cmake --build "$build" -j2 --target glyphstout glyphslope glyphstoutslope >/dev/null
+
+sample=$root/examples/sample-8x16.bdf
+if ((tiny)); then
+    fonts=("$sample")
+else
+    ((${#names[@]})) || names=(unifont wenquanyi_9pt jiskan24 ter-u32b_unicode timR24)
+    cache=$(bash "$root/tests/integration/fetch_fonts.sh" | tail -n 1)
+    fonts=()
+    for name in "${names[@]}"; do
+        [[ -f $cache/$name.bdf ]] || { echo "bench: no font $name in $cache" >&2; exit 2; }
+        fonts+=("$cache/$name.bdf")
+    done
+fi
+
+python3 "$here/report.py" --bin "$build" --runs "$runs" --small "$sample" "${baseline[@]}" "${fonts[@]}"
