@@ -1,0 +1,165 @@
+#include "glyphpreview.hpp"
+
+#include <cstring>
+#include <memory>
+#include <new>
+#include <string_view>
+#include <vector>
+
+#include "failure.hpp"
+#include "ft_font.hpp"
+#include "layout.hpp"
+#include "png_writer.hpp"
+#include "preview_options.hpp"
+#include "terminal_writer.hpp"
+#include "utf8.hpp"
+
+namespace glyph {
+namespace {
+
+constexpr std::string_view STANDARD_INPUT_LABEL = "(standard input)";
+
+// The last part of a path, as basename(1) gives it, without its C library's
+// habit of changing the argument.
+std::string_view base_name(std::string_view path) {
+    while (path.size() > 1 && path.back() == '/')
+        path.remove_suffix(1);
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string_view::npos || path.size() == 1 ? path : path.substr(slash + 1);
+}
+
+std::string read_all(ByteSource& in) {
+    std::string bytes;
+    char buffer[1 << 16];
+    while (std::size_t got = in.read(buffer, sizeof buffer))
+        bytes.append(buffer, got);
+    return bytes;
+}
+
+class Preview {
+  public:
+    Preview(const PreviewOptions& options, ByteSink& out, ByteSink& err)
+        : options_(options), text_(decode_utf8(options.text)), out_(out), err_(err) {}
+
+    void show_file(const std::string& path) {
+        std::string reason;
+        std::unique_ptr<Font> font = Font::open_file(library_, path, reason);
+        if (!font) return cannot_open(path, reason);
+        show(std::move(font), base_name(path));
+    }
+
+    void show_standard_input(ByteSource& in) {
+        std::string reason;
+        std::unique_ptr<Font> font;
+        try {
+            font = Font::open_bytes(library_, read_all(in), reason);
+        } catch (const IoFailure& failure) {
+            reason = std::strerror(failure.error);
+        }
+        if (!font) return cannot_open(STANDARD_INPUT_LABEL, reason);
+        show(std::move(font), STANDARD_INPUT_LABEL);
+    }
+
+    // Writes the page, the status of the whole run as the result. When no
+    // font could be read no file is written: an empty page would pass for a
+    // result.
+    int finish() {
+        if (options_.to_png && !entries_.empty()) {
+            std::string reason;
+            if (!write_png(options_.png_path, scaled(compose_page(entries_), options_.scale),
+                           reason)) {
+                report("Cannot write " + options_.png_path + ": " + reason + "\n");
+            }
+        }
+        out_.flush();
+        return status_;
+    }
+
+  private:
+    void show(std::unique_ptr<Font> font, std::string_view label) {
+        Bitmap line = set_line(*font, text_);
+        if (!options_.to_png) {
+            write_terminal(out_, label, scaled(line, options_.scale));
+            return;
+        }
+        // Every label is set in the first font that could be read, so that
+        // labels look alike down the page and the eye compares only the lines
+        // they name, and a font without Latin letters still gets a readable
+        // name.
+        if (!label_font_) label_font_ = std::move(font);
+        entries_.push_back({set_line(*label_font_, decode_utf8(label)), std::move(line)});
+    }
+
+    void cannot_open(std::string_view name, const std::string& reason) {
+        report("Cannot open font " + std::string(name) + ": " + reason + "\n");
+    }
+
+    // What was shown so far goes out first, so that a message stands next to
+    // the fonts it came between.
+    void report(const std::string& message) {
+        out_.flush();
+        err_.put(message);
+        err_.flush();
+        status_ = 1;
+    }
+
+    const PreviewOptions& options_;
+    const std::u32string text_;
+    ByteSink& out_;
+    ByteSink& err_;
+    FontLibrary library_;  // declared before the fonts, which it must outlive
+    std::unique_ptr<Font> label_font_;
+    std::vector<PageEntry> entries_;
+    int status_ = 0;
+};
+
+int fail(ByteSink& out, ByteSink& err, std::string_view message) {
+    try {
+        out.flush();
+    } catch (const IoFailure&) {
+    }
+    err.put(message);
+    err.flush();
+    return 1;
+}
+
+}  // namespace
+
+int run_glyphpreview(std::span<const std::string> args, ByteSource& in, ByteSink& out,
+                     ByteSink& err) {
+    try {
+        const PreviewOptions options = scan_preview_options(args);
+        switch (options.action) {
+            case PreviewOptions::Action::help:
+                out.put(preview_help_text());
+                out.flush();
+                return 0;
+            case PreviewOptions::Action::fail:
+                return fail(out, err, options.message);
+            case PreviewOptions::Action::show:
+                break;
+        }
+        Preview preview(options, out, err);
+        if (options.fonts.empty()) preview.show_standard_input(in);
+        for (const std::string& path : options.fonts)
+            preview.show_file(path);
+        return preview.finish();
+    } catch (const IoFailure& io) {
+        return fail(out, err, std::string("Write error: ") + std::strerror(io.error) + "\n");
+    } catch (const MemoryExhausted&) {
+        return fail(out, err, "FATAL: Memory exhausted\n");
+    } catch (const std::bad_alloc&) {
+        return fail(out, err, "FATAL: Memory exhausted\n");
+    }
+}
+
+int run_preview_process(int (*run)(std::span<const std::string>, ByteSource&, ByteSink&, ByteSink&),
+                        int argc, char** argv) {
+    std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    FdSource in(0, false);
+    FdSink out(1, 1 << 16);
+    FdSink err(2, 4096, true);  // a failure to report is not reported
+    return run(args, in, out, err);
+}
+
+}  // namespace glyph

@@ -1,0 +1,19 @@
+// glyphpreview, callable in-process like the filters: arguments without the
+// program name, the standard streams, and the exit status as the result.
+#pragma once
+
+#include <span>
+#include <string>
+
+#include "byte_io.hpp"
+
+namespace glyph {
+
+int run_glyphpreview(std::span<const std::string> args, ByteSource& in, ByteSink& out,
+                     ByteSink& err);
+
+// The process around a run: arguments and the standard streams.
+int run_preview_process(int (*run)(std::span<const std::string>, ByteSource&, ByteSink&, ByteSink&),
+                        int argc, char** argv);
+
+}  // namespace glyph

@@ -1,0 +1,75 @@
+#include "png_writer.hpp"
+
+#include <fcntl.h>
+#include <png.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+#include "byte_io.hpp"
+
+namespace glyph {
+namespace {
+
+// libpng's simplified interface reports errors in the image record instead
+// of through longjmp, which would skip the destructors of this C++ code.
+bool encode(const Bitmap& picture, std::string& png, std::string& reason) {
+    std::vector<png_byte> gray(static_cast<std::size_t>(picture.width()) *
+                               static_cast<std::size_t>(picture.height()));
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            gray[static_cast<std::size_t>(y) * static_cast<std::size_t>(picture.width()) +
+                 static_cast<std::size_t>(x)] = picture.ink(x, y) ? 0 : 255;
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    image.width = static_cast<png_uint_32>(picture.width());
+    image.height = static_cast<png_uint_32>(picture.height());
+    image.format = PNG_FORMAT_GRAY;
+    // The first call measures, the second writes.
+    png_alloc_size_t size = 0;
+    if (png_image_write_to_memory(&image, nullptr, &size, 0, gray.data(), 0, nullptr)) {
+        png.resize(size);
+        if (png_image_write_to_memory(&image, png.data(), &size, 0, gray.data(), 0, nullptr)) {
+            png.resize(size);
+            return true;
+        }
+    }
+    reason = image.message;
+    png_image_free(&image);
+    return false;
+}
+
+}  // namespace
+
+bool write_png(const std::string& path, const Bitmap& picture, std::string& reason) {
+    std::string png;
+    if (!encode(picture, png, reason)) return false;
+    int fd;
+    do {
+        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        reason = std::strerror(errno);
+        return false;
+    }
+    bool written = true;
+    try {
+        FdSink sink(fd, 1 << 16);
+        sink.put(png);
+        sink.flush();
+    } catch (const IoFailure& failure) {
+        reason = std::strerror(failure.error);
+        written = false;
+    }
+    // A file system that defers its errors reports them at close.
+    if (::close(fd) != 0 && written) {
+        reason = std::strerror(errno);
+        written = false;
+    }
+    return written;
+}
+
+}  // namespace glyph

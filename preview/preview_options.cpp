@@ -1,0 +1,84 @@
+#include "preview_options.hpp"
+
+namespace glyph {
+namespace {
+
+// 1 to MAX_SCALE written in decimal digits only: a sign, a space or a
+// fraction is a mistake worth reporting rather than guessing at.
+bool parse_scale(const std::string& arg, int& scale) {
+    if (arg.empty()) return false;
+    int value = 0;
+    for (char c : arg) {
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + (c - '0');
+        if (value > MAX_SCALE) return false;
+    }
+    if (value < 1) return false;
+    scale = value;
+    return true;
+}
+
+PreviewOptions failure(std::string message) {
+    PreviewOptions options;
+    options.action = PreviewOptions::Action::fail;
+    options.message = std::move(message);
+    return options;
+}
+
+}  // namespace
+
+PreviewOptions scan_preview_options(std::span<const std::string> args) {
+    PreviewOptions options;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg.empty() || arg[0] != '-') {
+            options.fonts = args.subspan(i);
+            return options;
+        }
+        if (arg.size() < 2 || arg[1] == '-') continue;
+        const char letter = arg[1];
+        if (letter == 'h') {
+            options.action = PreviewOptions::Action::help;
+            return options;
+        }
+        if (letter != 't' && letter != 'o' && letter != 's') continue;
+        std::string value;
+        if (arg.size() > 2) {
+            value = arg.substr(2);
+        } else if (i + 1 < args.size()) {
+            value = args[++i];
+        } else {
+            return failure(std::string("Missing argument for -") + letter + "\n");
+        }
+        if (letter == 't') {
+            options.text = std::move(value);
+        } else if (letter == 'o') {
+            options.to_png = true;
+            options.png_path = std::move(value);
+        } else if (!parse_scale(value, options.scale)) {
+            return failure("Incorrect scale: " + value + "\n");
+        }
+    }
+    return options;
+}
+
+std::string preview_help_text() {
+    std::string text =
+        "Usage: glyphpreview [OPTION] [FONT...]\n"
+        "\n"
+        "Show a line of text in each X11 BDF FONT, one under another, on the\n"
+        "terminal or in a PNG image. With no FONT, read one font from standard input.\n"
+        "\n"
+        "Options:\n"
+        "  -t TEXT   the text to show, in UTF-8\n"
+        "            (default: \"";
+    text += DEFAULT_TEXT;
+    text +=
+        "\")\n"
+        "  -o FILE   write a PNG image to FILE instead of drawing on the terminal\n"
+        "  -s SCALE  draw every pixel SCALE times as wide and high, 1 to 16 (default 1)\n"
+        "  -h        display this help and exit\n";
+    return text;
+}
+
+}  // namespace glyph
