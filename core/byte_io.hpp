@@ -82,6 +82,13 @@ class ByteSink {
         used_ += n;
         if (used_ == capacity_) flush();
     }
+    // The free part of the buffer, at least n bytes (n <= MIN_BUFFER), for
+    // writing many short pieces in a row; then commit() what was written.
+    std::size_t free_space(std::size_t n, char*& begin) {
+        if (capacity_ - used_ < n) flush();
+        begin = buffer_.data() + used_;
+        return capacity_ - used_;
+    }
     void flush();
     std::size_t buffer_capacity() const { return capacity_; }
 

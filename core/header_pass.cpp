@@ -19,17 +19,24 @@ std::string cut(const char* text, std::size_t n) {
     return std::string(text).substr(0, n);
 }
 
+std::string quoted(const std::string& text) {
+    std::string q(1, '"');
+    q += text;
+    q += '"';
+    return q;
+}
+
 RenameTexts build_texts(const HeaderRules& rules) {
     const char* old_weight = rules.old_weight ? rules.old_weight : "";
     const char* new_weight = rules.old_weight ? rules.new_weight : "";
     RenameTexts t;
-    t.font_pattern = cut(old_weight, 11) + "-";
-    t.font_replacement = cut(new_weight, 11) + "-";
+    t.font_pattern = cut(old_weight, 11) + '-';
+    t.font_replacement = cut(new_weight, 11) + '-';
     if (rules.old_slant) {
-        t.font_pattern += cut(rules.old_slant, 2) + "-";
-        t.font_replacement += cut(rules.new_slant, 2) + "-";
-        t.slant_pattern = "\"" + cut(rules.old_slant, 2) + "\"";
-        t.slant_replacement = "\"" + cut(rules.new_slant, 2) + "\"";
+        t.font_pattern += cut(rules.old_slant, 2) + '-';
+        t.font_replacement += cut(rules.new_slant, 2) + '-';
+        t.slant_pattern = quoted(cut(rules.old_slant, 2));
+        t.slant_replacement = quoted(cut(rules.new_slant, 2));
     }
     return t;
 }
@@ -55,12 +62,6 @@ std::int32_t chars_count(const Line& line) {
 }
 
 }  // namespace
-
-void HookOutput::assign(std::string_view s) {
-    size = std::min(s.size(), sizeof data - 1);
-    std::memcpy(data, s.data(), size);
-    data[size] = '\0';
-}
 
 std::size_t replace_all_nocase(char* dest, std::string_view source, std::string_view pattern,
                                std::string_view replacement) {
@@ -95,7 +96,7 @@ bool read_bbx_size(HookOutput& out, BoxSize& box, std::int32_t, const Line& line
     box.height = static_cast<std::int32_t>(height.value);
     box.width_oversized = width.oversized;
     box.height_oversized = height.oversized;
-    out.assign(line.view());
+    out.text = line.view();  // the line stays as it is
     return true;
 }
 

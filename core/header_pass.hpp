@@ -25,13 +25,14 @@ struct BoxSize {
     bool oversized() const { return width_oversized || height_oversized; }
 };
 
-// The line a hook writes in place of the one it read, line end included.
+// The line a hook writes in place of the one it read, line end included: a
+// line of its own in `data`, or the line read itself, which stays valid
+// until the caller has written it.
 struct HookOutput {
     char data[LINE_BUFFER_SIZE];
-    std::size_t size = 0;
+    std::string_view text;
 
-    std::string_view view() const { return {data, size}; }
-    void assign(std::string_view s);
+    std::string_view view() const { return text; }
 };
 
 // A bounding-box hook: reads `line`; on success stores into `box`, writes the

@@ -2,8 +2,10 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace glyph {
 
@@ -19,9 +21,56 @@ inline constexpr std::array<std::uint8_t, 256> HEX_VALUE = [] {
     return t;
 }();
 
+// HEX_VALUE with the NUL byte flagged, so that a run of digits can be read
+// without a test per character and checked for an early end once.
+inline constexpr std::uint8_t NUL_FLAG = 0x10;
+inline constexpr std::array<std::uint8_t, 256> HEX_NIBBLE = [] {
+    std::array<std::uint8_t, 256> t = HEX_VALUE;
+    t[0] = NUL_FLAG;
+    return t;
+}();
+
 inline std::uint8_t hex_value(unsigned char c) {
     return HEX_VALUE[c];
 }
+
+// The value of two characters read as two hex digits, indexed by the two
+// bytes as they lie in memory (a 16-bit load): each character that is not a
+// digit reads as 0; PAIR_NUL_FLAG is set when either is a NUL byte and
+// PAIR_NEWLINE_FLAG when either is a newline.
+inline constexpr std::uint16_t PAIR_NUL_FLAG = 0x100;
+inline constexpr std::uint16_t PAIR_NEWLINE_FLAG = 0x200;
+inline constexpr std::array<std::uint16_t, 65536> HEX_PAIR_VALUE = [] {
+    std::array<std::uint16_t, 65536> t{};
+    for (std::size_t first = 0; first < 256; ++first)
+        for (std::size_t second = 0; second < 256; ++second) {
+            const std::size_t index = std::endian::native == std::endian::little
+                                          ? first | second << 8
+                                          : first << 8 | second;
+            t[index] = static_cast<std::uint16_t>(HEX_VALUE[first] << 4 | HEX_VALUE[second]);
+            if (first == 0 || second == 0) t[index] |= PAIR_NUL_FLAG;
+            if (first == '\n' || second == '\n') t[index] |= PAIR_NEWLINE_FLAG;
+        }
+    return t;
+}();
+
+enum class HexCase { upper, lower };
+
+// The two digits of every byte value, as they lie in memory.
+inline constexpr std::array<std::uint16_t, 256> hex_pairs(HexCase hex_case) {
+    const char* set = hex_case == HexCase::upper ? "0123456789ABCDEF" : "0123456789abcdef";
+    std::array<std::uint16_t, 256> t{};
+    for (std::size_t b = 0; b < 256; ++b) {
+        const auto high = static_cast<std::uint16_t>(static_cast<unsigned char>(set[b >> 4]));
+        const auto low = static_cast<std::uint16_t>(static_cast<unsigned char>(set[b & 0xf]));
+        t[b] = std::endian::native == std::endian::little
+                   ? static_cast<std::uint16_t>(high | low << 8)
+                   : static_cast<std::uint16_t>(high << 8 | low);
+    }
+    return t;
+}
+inline constexpr auto UPPER_PAIRS = hex_pairs(HexCase::upper);
+inline constexpr auto LOWER_PAIRS = hex_pairs(HexCase::lower);
 
 // Writes the low `digits` hex digits of `value`, most significant first.
 inline void put_hex_word(char* dst, std::uint32_t value, std::size_t digits, bool upper) {
@@ -30,6 +79,13 @@ inline void put_hex_word(char* dst, std::uint32_t value, std::size_t digits, boo
         dst[i - 1] = set[value & 0xf];
         value >>= 4;
     }
+}
+
+// Writes the top `bytes` (0..8) bytes of `word` as 2 * bytes digits.
+inline void put_hex_bytes(char* dst, std::uint64_t word, std::size_t bytes, HexCase hex_case) {
+    const auto& pairs = hex_case == HexCase::upper ? UPPER_PAIRS : LOWER_PAIRS;
+    for (std::size_t i = 0; i < bytes; ++i)
+        std::memcpy(dst + 2 * i, &pairs[(word >> (56 - 8 * i)) & 0xff], 2);
 }
 
 }  // namespace glyph

@@ -1,5 +1,7 @@
 #include "line_reader.hpp"
 
+#include <cstring>
+
 namespace glyph {
 
 std::string_view Line::text() const {
@@ -7,12 +9,18 @@ std::string_view Line::text() const {
     return {data, nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - data) : size};
 }
 
+const char* Line::c_str(char (&buffer)[LINE_BUFFER_SIZE]) const {
+    const std::size_t n = size < LINE_BUFFER_SIZE - 1 ? size : LINE_BUFFER_SIZE - 1;
+    std::memcpy(buffer, data, n);
+    buffer[n] = '\0';
+    return buffer;
+}
+
 LineReader::LineReader(ByteSource& source, std::size_t line_size, std::size_t block_size)
     : source_(source),
       max_piece_(line_size > 1 ? line_size - 1 : 1),
       block_size_(block_size > max_piece_ ? block_size : max_piece_ + 1) {
     block_.reserve(block_size_);
-    line_.reserve(max_piece_ + 1);
 }
 
 bool LineReader::refill() {
@@ -41,17 +49,15 @@ bool LineReader::refill() {
     return end_ > begin_;
 }
 
-bool LineReader::next(Line& line) {
+bool LineReader::next_slow(Line& line) {
     std::size_t avail = end_ - begin_;
-    const char* start = block_.data() + begin_;
     std::size_t limit = avail < max_piece_ ? avail : max_piece_;
-    const void* nl = std::memchr(start, '\n', limit);
-    if (!nl && avail < max_piece_ && !at_end_) {
+    std::size_t nl = find_newline(block_.data() + begin_, limit);
+    if (nl == limit && avail < max_piece_ && !at_end_) {
         refill();
         avail = end_ - begin_;
-        start = block_.data() + begin_;
         limit = avail < max_piece_ ? avail : max_piece_;
-        nl = std::memchr(start, '\n', limit);
+        nl = find_newline(block_.data() + begin_, limit);
     }
     if (avail == 0) {
         if (pending_error_ != 0) {
@@ -61,15 +67,7 @@ bool LineReader::next(Line& line) {
         }
         return false;
     }
-    std::size_t size =
-        nl ? static_cast<std::size_t>(static_cast<const char*>(nl) - start) + 1 : limit;
-    // The piece is copied into the line buffer, so that it stays put and can be
-    // terminated while the block moves on.
-    std::memcpy(line_.data(), start, size);
-    line_[size] = '\0';
-    line.data = line_.data();
-    line.size = size;
-    begin_ += size;
+    hand_out(line, nl < limit ? nl + 1 : limit);
     return true;
 }
 

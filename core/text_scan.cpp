@@ -12,60 +12,26 @@ std::string_view line_keyword(std::string_view text) {
     return text.substr(0, end);
 }
 
-void FieldScanner::skip_space() {
-    while (pos_ < text_.size() && is_space(text_[pos_]))
-        ++pos_;
-}
-
-bool FieldScanner::token(std::string_view& out, std::size_t max_len) {
-    skip_space();
-    std::size_t start = pos_;
-    while (pos_ < text_.size() && !is_space(text_[pos_]) && pos_ - start < max_len)
-        ++pos_;
-    out = text_.substr(start, pos_ - start);
-    return pos_ > start;
-}
-
-bool FieldScanner::skip_token(std::size_t max_len) {
-    std::string_view ignored;
-    return token(ignored, max_len);
-}
-
-bool FieldScanner::digits(bool& negative, std::uint64_t& magnitude, bool& overflow) {
-    skip_space();
-    std::size_t p = pos_;
-    negative = false;
-    if (p < text_.size() && (text_[p] == '+' || text_[p] == '-')) negative = text_[p++] == '-';
-    if (p >= text_.size() || !is_digit(text_[p])) return false;
-    magnitude = 0;
-    overflow = false;
-    for (; p < text_.size() && is_digit(text_[p]); ++p) {
-        std::uint64_t digit = static_cast<std::uint64_t>(text_[p] - '0');
-        if (magnitude > (std::numeric_limits<std::uint64_t>::max() - digit) / 10) {
+std::uint64_t FieldScanner::long_digits(const char*& p, std::uint64_t m) const {
+    constexpr std::uint64_t max = std::numeric_limits<std::uint64_t>::max();
+    bool overflow = false;
+    for (; p < end_ && is_digit(*p); ++p) {
+        const std::uint64_t digit = static_cast<std::uint64_t>(*p - '0');
+        if (overflow) continue;
+        if (m > max / 10 || (m == max / 10 && digit > max % 10)) {
             overflow = true;
-            magnitude = std::numeric_limits<std::uint64_t>::max();
-        } else if (!overflow) {
-            magnitude = magnitude * 10 + digit;
+            m = max;
+        } else {
+            m = m * 10 + digit;
         }
     }
-    pos_ = p;
-    return true;
-}
-
-bool FieldScanner::unsigned_field(UnsignedField& out) {
-    bool negative = false, overflow = false;
-    std::uint64_t magnitude = 0;
-    if (!digits(negative, magnitude, overflow)) return false;
-    std::uint64_t wrapped = negative ? (0 - magnitude) : magnitude;
-    out.value = static_cast<std::uint32_t>(wrapped);
-    out.oversized = magnitude > 0x7fffffffu || (negative && magnitude != 0);
-    return true;
+    return m;
 }
 
 bool FieldScanner::signed_field(std::int32_t& out) {
-    bool negative = false, overflow = false;
+    bool negative = false;
     std::uint64_t magnitude = 0;
-    if (!digits(negative, magnitude, overflow)) return false;
+    if (!digits(negative, magnitude)) return false;
     constexpr std::uint64_t long_max = std::numeric_limits<std::int64_t>::max();
     std::uint64_t as_long;  // the 64-bit long's bit pattern
     if (!negative) {
@@ -75,6 +41,21 @@ bool FieldScanner::signed_field(std::int32_t& out) {
     }
     out = static_cast<std::int32_t>(static_cast<std::uint32_t>(as_long));
     return true;
+}
+
+char* put_decimal(char* dst, std::int64_t value) {
+    std::uint64_t magnitude =
+        value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+    if (value < 0) *dst++ = '-';
+    char digits[20];
+    std::size_t n = 0;
+    do {
+        digits[n++] = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    while (n > 0)
+        *dst++ = digits[--n];
+    return dst;
 }
 
 std::int32_t leading_int32(std::string_view text) {

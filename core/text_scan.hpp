@@ -38,25 +38,70 @@ struct UnsignedField {
 // Moves through a text field by field; every scan skips leading white space.
 class FieldScanner {
   public:
-    explicit FieldScanner(std::string_view text) : text_(text) {}
+    explicit FieldScanner(std::string_view text)
+        : p_(text.data()), end_(text.data() + text.size()) {}
 
     // Skips a token of at most max_len non-space characters; false if none.
-    bool skip_token(std::size_t max_len = std::string_view::npos);
+    bool skip_token(std::size_t max_len = std::string_view::npos) {
+        std::string_view ignored;
+        return token(ignored, max_len);
+    }
     // The token itself (at most max_len characters).
-    bool token(std::string_view& out, std::size_t max_len = std::string_view::npos);
-    bool unsigned_field(UnsignedField& out);
+    bool token(std::string_view& out, std::size_t max_len = std::string_view::npos) {
+        skip_space();
+        const char* const start = p_;
+        const char* const limit =
+            static_cast<std::size_t>(end_ - p_) > max_len ? p_ + max_len : end_;
+        while (p_ < limit && !is_space(*p_))
+            ++p_;
+        out = {start, static_cast<std::size_t>(p_ - start)};
+        return p_ > start;
+    }
+    bool unsigned_field(UnsignedField& out) {
+        bool negative = false;
+        std::uint64_t magnitude = 0;
+        if (!digits(negative, magnitude)) return false;
+        const std::uint64_t wrapped = negative ? (0 - magnitude) : magnitude;
+        out.value = static_cast<std::uint32_t>(wrapped);
+        out.oversized = magnitude > 0x7fffffffu || (negative && magnitude != 0);
+        return true;
+    }
     // A signed 32-bit field: a value beyond the range of a 64-bit long is
     // clamped to it, then the low 32 bits are kept, as the C library does.
     bool signed_field(std::int32_t& out);
 
   private:
-    void skip_space();
+    void skip_space() {
+        while (p_ < end_ && is_space(*p_))
+            ++p_;
+    }
     // Sign and digits at the cursor: magnitude saturated at 2^64 - 1.
-    bool digits(bool& negative, std::uint64_t& magnitude, bool& overflow);
+    bool digits(bool& negative, std::uint64_t& magnitude) {
+        skip_space();
+        const char* p = p_;
+        negative = false;
+        if (p < end_ && (*p == '+' || *p == '-')) negative = *p++ == '-';
+        if (p >= end_ || !is_digit(*p)) return false;
+        // Nineteen digits never overflow 64 bits; only longer numbers are checked.
+        const char* const sure = end_ - p > 19 ? p + 19 : end_;
+        std::uint64_t m = 0;
+        for (; p < sure && is_digit(*p); ++p)
+            m = m * 10 + static_cast<std::uint64_t>(*p - '0');
+        if (p < end_ && is_digit(*p)) m = long_digits(p, m);
+        magnitude = m;
+        p_ = p;
+        return true;
+    }
+    // The digits of a number past its nineteenth, saturating.
+    std::uint64_t long_digits(const char*& p, std::uint64_t m) const;
 
-    std::string_view text_;
-    std::size_t pos_ = 0;
+    const char* p_;
+    const char* end_;
 };
+
+// Writes `value` in decimal (a minus sign for a negative one) and returns
+// the end of what it wrote.
+char* put_decimal(char* dst, std::int64_t value);
 
 // The leading decimal integer of a text as the C library's atoi reads it
 // (blanks, an optional sign, digits; 0 without digits), saturated to the

@@ -256,7 +256,8 @@ inline bool has_chars_line(std::string_view input) {
 inline std::string strip_meter(std::string_view& err, long width, bool& blanked) {
     static constexpr char SPINNER[] = "|\\-/";
     const std::string_view head = "\rprogress|";
-    const std::string blank = "\r" + std::string(static_cast<std::size_t>(width - 3), ' ') + "\r";
+    std::string blank(static_cast<std::size_t>(width - 3) + 2, ' ');
+    blank.front() = blank.back() = '\r';
     const std::size_t bar = static_cast<std::size_t>(width - 20);
     blanked = false;
     long frames = 0, last_percent = -1;

@@ -16,8 +16,7 @@ bool is_hex_digit(unsigned char c) {
 
 }  // namespace
 
-void CellGrid::ensure(std::size_t capacity, std::size_t rows) {
-    if (capacity <= capacity_ && rows <= rows_) return;
+void CellGrid::grow(std::size_t capacity, std::size_t rows) {
     std::size_t new_capacity = capacity > capacity_ ? capacity : capacity_;
     std::size_t new_rows = rows > rows_ ? rows : rows_;
     // Rows are laid out with a fixed stride, so a wider grid is rebuilt and the
@@ -25,7 +24,6 @@ void CellGrid::ensure(std::size_t capacity, std::size_t rows) {
     PodArray<char> cells(checked_size(new_rows, new_capacity + 1));
     PodArray<char> work(checked_size(new_rows + 1, new_capacity + 3));
     PodArray<std::size_t> cell_len(new_rows), work_len(new_rows + 1);
-    PodArray<std::uint64_t> masks(checked_size(new_rows + 1, 2));
     for (std::size_t i = 0; i < rows_; ++i) {
         std::memcpy(cells.data() + i * (new_capacity + 1), cell_row(i), cell_len_[i]);
         cell_len[i] = cell_len_[i];
@@ -38,7 +36,6 @@ void CellGrid::ensure(std::size_t capacity, std::size_t rows) {
     work_ = std::move(work);
     cell_len_ = std::move(cell_len);
     work_len_ = std::move(work_len);
-    masks_ = std::move(masks);
     capacity_ = new_capacity;
     rows_ = new_rows;
 }
@@ -69,6 +66,16 @@ void hex_to_cells(CellGrid& grid, std::int32_t width, std::size_t row_index, con
         unsigned char c = *p;
         std::memcpy(row + i, DIGIT_CELLS[is_hex_digit(c) ? hex_value(c) : 0], 4);
         if (c != 0) ++p;  // the end of the text stays put: every further digit is clear
+    }
+    grid.cell_len(row_index) = cells;
+}
+
+void bits_to_cells(CellGrid& grid, std::size_t row_index, std::uint64_t high, std::uint64_t low,
+                   std::size_t cells) {
+    char* row = grid.cell_row(row_index);
+    for (std::size_t i = 0; i < cells; ++i) {
+        const std::uint64_t word = i < 64 ? high : low;
+        row[i] = (word >> (63 - i % 64)) & 1 ? '@' : '.';
     }
     grid.cell_len(row_index) = cells;
 }

@@ -19,7 +19,9 @@ class CellGrid {
     // Makes room for `rows` cell rows of up to `capacity` cells, keeping the
     // cells of the rows already held. The grid only ever grows, so its memory
     // follows the largest glyph actually met.
-    void ensure(std::size_t capacity, std::size_t rows);
+    void ensure(std::size_t capacity, std::size_t rows) {
+        if (capacity > capacity_ || rows > rows_) grow(capacity, rows);
+    }
     void release();
 
     std::size_t row_count() const { return rows_; }
@@ -35,11 +37,9 @@ class CellGrid {
     std::string_view work(std::size_t i) const {
         return {work_.data() + i * work_stride(), work_len_[i]};
     }
-    // Two words of scratch per work row, for the pattern search on narrow rows.
-    std::uint64_t* mask_row(std::size_t i) { return masks_.data() + 2 * i; }
-    const std::uint64_t* mask_row(std::size_t i) const { return masks_.data() + 2 * i; }
 
   private:
+    void grow(std::size_t capacity, std::size_t rows);
     std::size_t cell_stride() const { return capacity_ + 1; }
     std::size_t work_stride() const { return capacity_ + 3; }
 
@@ -47,7 +47,6 @@ class CellGrid {
     std::size_t rows_ = 0;
     PodArray<char> cells_, work_;
     PodArray<std::size_t> cell_len_, work_len_;
-    PodArray<std::uint64_t> masks_;
 };
 
 CellGrid cell_grid_new(std::size_t capacity, std::size_t row_count);
@@ -60,6 +59,12 @@ std::size_t cells_read_for(std::int32_t width);
 // digits are read (2 for width 0), any non-hex character and the end of the
 // text reading as four clear cells.
 void hex_to_cells(CellGrid& grid, std::int32_t width, std::size_t row_index, const char* line);
+
+// Rewrites cell row `row_index` with `cells` cells (at most 128) from a row
+// held as bits, pixel 0 in the top bit of `high` and pixel 64 in that of
+// `low`: the cells hex_to_cells makes of the same digits.
+void bits_to_cells(CellGrid& grid, std::size_t row_index, std::uint64_t high, std::uint64_t low,
+                   std::size_t cells);
 
 // Cell rows from `from` to `count` - 1 become clear rows, as if an empty line
 // had been read for each; rows below `from` shorter than `width` are cleared

@@ -1,7 +1,7 @@
 #include "slant_geometry.hpp"
 
 #include <algorithm>
-#include <cstdio>
+#include <cstring>
 #include <string_view>
 
 #include "text_scan.hpp"
@@ -35,10 +35,18 @@ bool slant_bbx(HookOutput& out, BoxSize& box, std::int32_t ratio, const Line& li
         x = static_cast<std::int32_t>(static_cast<std::uint32_t>(x) -
                                       static_cast<std::uint32_t>(extra / 2));
     }
-    char text[LINE_BUFFER_SIZE];
-    int n = std::snprintf(text, sizeof text, "%.*s %u %u %d %d\n", static_cast<int>(keyword.size()),
-                          keyword.data(), written_width, height.value, x, y);
-    out.assign(std::string_view(text, static_cast<std::size_t>(n)));
+    // "%s %u %u %d %d\n": the keyword is at most 15 characters, each number at
+    // most 11, so the line always fits the hook's buffer.
+    char* p = out.data;
+    std::memcpy(p, keyword.data(), keyword.size());
+    p += keyword.size();
+    for (const std::int64_t field : {std::int64_t{written_width}, std::int64_t{height.value},
+                                     std::int64_t{x}, std::int64_t{y}}) {
+        *p++ = ' ';
+        p = put_decimal(p, field);
+    }
+    *p++ = '\n';
+    out.text = {out.data, static_cast<std::size_t>(p - out.data)};
     return true;
 }
 
@@ -60,62 +68,16 @@ class TextSearch {
         std::string_view text = grid_.work(row);
         return from > text.size() ? std::string_view::npos : text.find(needle, from);
     }
-    void refresh(std::size_t) {}
 
   private:
     const CellGrid& grid_;
-};
-
-// The same search on rows of at most 64 cells, kept as two bit masks per row
-// (bit c: column c holds "@", or "."). A needle occurs at column c when each of
-// its cells finds its own kind there, so all columns are tested at once.
-class MaskSearch {
-  public:
-    static constexpr std::size_t MAX_WIDTH = 64;
-
-    MaskSearch(CellGrid& grid, std::size_t rows) : grid_(grid) {
-        for (std::size_t i = 0; i < rows; ++i)
-            refresh(i);
-    }
-
-    std::size_t find(std::size_t row, const char* needle, std::size_t from) const {
-        const std::uint64_t* mask = grid_.mask_row(row);
-        const std::size_t width = grid_.work_len(row);
-        std::uint64_t hits = ~std::uint64_t{0};
-        std::size_t len = 0;
-        for (; needle[len] != '\0'; ++len) {
-            std::uint64_t kind = needle[len] == '@' ? mask[0] : needle[len] == '.' ? mask[1] : 0;
-            hits &= kind >> len;
-        }
-        if (len > width || from > width - len) return std::string_view::npos;
-        hits &= low_bits(width - len + 1) & ~low_bits(from);
-        return hits ? static_cast<std::size_t>(__builtin_ctzll(hits)) : std::string_view::npos;
-    }
-
-    // Rebuilds the masks of a row after its cells changed.
-    void refresh(std::size_t row) {
-        std::uint64_t* mask = grid_.mask_row(row);
-        std::string_view text = grid_.work(row);
-        mask[0] = mask[1] = 0;
-        for (std::size_t c = 0; c < text.size(); ++c) {
-            if (text[c] == '@') mask[0] |= std::uint64_t{1} << c;
-            if (text[c] == '.') mask[1] |= std::uint64_t{1} << c;
-        }
-    }
-
-  private:
-    static std::uint64_t low_bits(std::size_t n) {
-        return n >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << n) - 1;
-    }
-    CellGrid& grid_;
 };
 
 // The column where every input row of `entry` occurs, or npos: the leftmost
 // occurrence of the first row; a later row found further right fails that
 // column and the search goes on one column on, while col < w - 1; a later row
 // found nowhere ends the search.
-template <class Search>
-std::size_t match_column(const Search& search, const SlantPattern& entry, std::size_t top,
+std::size_t match_column(const TextSearch& search, const SlantPattern& entry, std::size_t top,
                          std::int64_t w) {
     std::size_t col = 0;
     for (;;) {
@@ -134,8 +96,7 @@ std::size_t match_column(const Search& search, const SlantPattern& entry, std::s
     }
 }
 
-template <class Search>
-void apply_outputs(CellGrid& grid, Search& search, const SlantPattern& entry, std::size_t first_row,
+void apply_outputs(CellGrid& grid, const SlantPattern& entry, std::size_t first_row,
                    std::size_t col) {
     for (std::int32_t k = 0; k < entry.output_count; ++k) {
         std::size_t r = first_row + static_cast<std::size_t>(k);
@@ -145,21 +106,19 @@ void apply_outputs(CellGrid& grid, Search& search, const SlantPattern& entry, st
         std::size_t len = grid.work_len(r);
         std::size_t n = col < len ? std::min(text.size(), len - col) : 0;
         std::memcpy(grid.work_row(r) + col, text.data(), n);
-        search.refresh(r);
     }
 }
 
-template <class Search>
-void correct_at_boundaries(CellGrid& grid, Search search, const SlantPattern* patterns,
-                           std::int32_t w, std::int32_t n, std::int32_t ratio) {
+void correct_at_boundaries(CellGrid& grid, const SlantPattern* patterns, std::int32_t w,
+                           std::int32_t n, std::int32_t ratio) {
     for (std::int64_t b = ratio; ratio > 0 && b < n; b += ratio) {
         for (const SlantPattern* entry = patterns; entry->correct > 0; ++entry) {
             std::int64_t top = b + entry->input_offset;
             if (top < 0 || top + entry->input_count > std::int64_t{n} + 1) continue;
-            std::size_t col = match_column(search, *entry, static_cast<std::size_t>(top), w);
+            std::size_t col =
+                match_column(TextSearch(grid), *entry, static_cast<std::size_t>(top), w);
             if (col == std::string_view::npos) continue;
-            apply_outputs(grid, search, *entry, static_cast<std::size_t>(b + entry->output_offset),
-                          col);
+            apply_outputs(grid, *entry, static_cast<std::size_t>(b + entry->output_offset), col);
         }
     }
 }
@@ -182,12 +141,7 @@ void correct_slant_pixels(CellGrid& grid, const SlantPattern* patterns, std::int
     fill_chars(grid.work_row(rows), '.', width + 2);
     grid.work_len(rows) = width + 2;
 
-    if (ratio < n) {
-        if (width + 2 <= MaskSearch::MAX_WIDTH)
-            correct_at_boundaries(grid, MaskSearch(grid, rows + 1), patterns, w, n, ratio);
-        else
-            correct_at_boundaries(grid, TextSearch(grid), patterns, w, n, ratio);
-    }
+    if (ratio < n) correct_at_boundaries(grid, patterns, w, n, ratio);
 
     for (std::size_t i = 0; i < rows; ++i) {
         std::memcpy(grid.cell_row(i), grid.work_row(i) + 1, width);

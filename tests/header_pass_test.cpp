@@ -295,7 +295,7 @@ TEST(ReadBbxSize, ReadsWidthAndHeightAndCopiesTheLine) {
         SCOPED_TRACE(c.line);
         const std::string text = c.line;
         HookOutput out;
-        out.assign("untouched");
+        out.text = "untouched";
         BoxSize box{-5, -6, 1234, true, true};
         EXPECT_EQ(read_bbx_size(out, box, 3, Line{text.c_str(), text.size()}), c.read);
         EXPECT_EQ(out.view(), c.read ? text : "untouched");

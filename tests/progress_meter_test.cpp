@@ -39,7 +39,9 @@ std::string drawn(int width, int fill, int percent, char spinner) {
 }
 
 std::string blanking(int term_width) {
-    return "\r" + std::string(term_width - 3, ' ') + "\r";
+    std::string line(static_cast<std::size_t>(term_width - 3) + 2, ' ');
+    line.front() = line.back() = '\r';
+    return line;
 }
 
 // Beyond the total the meter shows 100 and the bar grows no wider; the

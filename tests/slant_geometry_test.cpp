@@ -57,7 +57,7 @@ TEST(SlantBbx, RebuildsTheLineWidenedBySlant) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
         HookOutput out;
-        out.assign("untouched");
+        out.text = "untouched";
         BoxSize box{-7, -8, -9, true, true};  // a refused line leaves it as it is
         const BoxSize want = c.written.empty() ? box
                                                : BoxSize{c.width, c.height, c.extra,
@@ -220,7 +220,7 @@ Rows model_correct(const Rows& rows, const SlantPattern* list, int w, int n, int
                    std::set<std::size_t>& applied) {
     Rows work(std::size_t(n) + 1, std::string(std::size_t(w) + 2, '.'));
     for (std::size_t i = 0; i < std::size_t(n); ++i)
-        work[i] = "." + rows[i].substr(0, std::size_t(w)) + ".";
+        work[i].replace(1, std::size_t(w), rows[i], 0, std::size_t(w));
     for (int b = ratio; b < n; b += ratio) {
         for (std::size_t e = 0; list[e].correct > 0; ++e) {
             const SlantPattern& p = list[e];

@@ -13,57 +13,8 @@
 #include "text_scan.hpp"
 
 namespace glyph {
+
 namespace {
-
-// The glyph section of the font, line by line, in its two states.
-class GlyphLoop {
-  public:
-    GlyphLoop(const ToolDescription& tool, GlyphSection& section, ByteSink& out,
-              ProgressMeter* meter)
-        : tool_(tool), section_(section), out_(out), meter_(meter) {}
-
-    void run(LineReader& input) {
-        Line line;
-        while (input.next(line))
-            handle(line);
-    }
-
-  private:
-    void handle(const Line& line) {
-        std::string_view keyword = line_keyword(line.text());
-        if (keyword == "BBX") {
-            check_bbx(line);
-        } else if (keyword == "BITMAP") {
-            out_.put(line.view());
-            section_.begin_bitmap();
-            in_bitmap_ = true;
-        } else if (keyword == "ENDCHAR") {
-            section_.end_glyph();
-            out_.put(line.view());
-            in_bitmap_ = false;
-            if (meter_) progress_step(*meter_);
-        } else if (in_bitmap_) {
-            section_.bitmap_row(line);
-        } else {
-            out_.put(line.view());
-        }
-    }
-
-    void check_bbx(const Line& line) {
-        BoxSize box;
-        if (!tool_.bbx_hook(hook_out_, box, tool_.slant_ratio, line) || !section_.accepts(box))
-            throw BadLine(BadLine::Kind::bounding_box, std::string(line.view()));
-        section_.take_box(box);
-        out_.put(hook_out_.view());
-    }
-
-    const ToolDescription& tool_;
-    GlyphSection& section_;
-    ByteSink& out_;
-    ProgressMeter* meter_;
-    HookOutput hook_out_;
-    bool in_bitmap_ = false;
-};
 
 int filter(const ToolDescription& tool, const ToolOptions& options, ByteSource& in, ByteSink& out,
            ByteSink& err, const char* columns) {
@@ -81,10 +32,8 @@ int filter(const ToolDescription& tool, const ToolOptions& options, ByteSource& 
     }
     std::optional<ProgressMeter> meter;
     if (options.verbose) meter = progress_new(header.glyph_count, columns, err);
-    std::unique_ptr<GlyphSection> section = tool.make_section(font, options, out);
-    GlyphLoop(tool, *section, out, meter ? &*meter : nullptr).run(input);
+    tool.run_glyphs({tool, font, options, input, out, meter ? &*meter : nullptr});
     source.reset();
-    section.reset();
     out.flush();
     if (meter) {
         progress_finish(*meter);

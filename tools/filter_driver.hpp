@@ -5,14 +5,19 @@
 // bitmap rows and the end of each glyph.
 #pragma once
 
+#include <cstring>
 #include <memory>
 #include <span>
 #include <string>
 #include <string_view>
 
 #include "byte_io.hpp"
+#include "failure.hpp"
+#include "glyph_keywords.hpp"
 #include "header_pass.hpp"
 #include "line_reader.hpp"
+#include "progress_meter.hpp"
+#include "text_scan.hpp"
 #include "tool_options.hpp"
 
 namespace glyph {
@@ -27,8 +32,28 @@ class GlyphSection {
     virtual void take_box(const BoxSize& box) = 0;
     virtual void begin_bitmap() {}
     virtual void bitmap_row(const Line& line) = 0;
+    // May take a run of bitmap rows from the bytes [p, last) of the input's
+    // block, as bitmap_row would take them one by one, and returns the bytes
+    // taken: whole rows, up to the first line the loop must look at itself.
+    virtual std::size_t take_rows(const char* p, const char* last) {
+        (void)p;
+        (void)last;
+        return 0;
+    }
     // At every ENDCHAR line, before the line itself is written.
     virtual void end_glyph() {}
+};
+
+struct ToolDescription;
+
+// Everything the glyph section of a run works with.
+struct GlyphRun {
+    const ToolDescription& tool;
+    const BoxSize& font;
+    const ToolOptions& options;
+    LineReader& input;
+    ByteSink& out;
+    ProgressMeter* meter;
 };
 
 struct ToolDescription {
@@ -40,10 +65,22 @@ struct ToolDescription {
     const char* new_slant;
     std::int32_t slant_ratio;
     BbxHook bbx_hook;
-    // Builds the glyph section once the font's box is known.
-    std::unique_ptr<GlyphSection> (*make_section)(const BoxSize& font, const ToolOptions& options,
-                                                  ByteSink& out);
+    // Runs the glyph section once the font's box is known: run_glyph_section
+    // (glyph_loop.hpp) with the tool's GlyphSection.
+    void (*run_glyphs)(const GlyphRun& run);
 };
+
+// Checks a BBX line with the tool's hook and section; returns what to write
+// in its place. A line that fails throws BadLine.
+template <class Section>
+std::string_view checked_bbx_line(const GlyphRun& run, Section& section, HookOutput& hook_out,
+                                  const Line& line) {
+    BoxSize box;
+    if (!run.tool.bbx_hook(hook_out, box, run.tool.slant_ratio, line) || !section.accepts(box))
+        throw BadLine(BadLine::Kind::bounding_box, std::string(line.view()));
+    section.take_box(box);
+    return hook_out.view();
+}
 
 // A whole run of a tool: `args` without the program name; `columns` is the
 // COLUMNS variable or absent. Returns the exit status; writes the messages.

@@ -1,6 +1,9 @@
 // The oblique tool: each glyph is slanted and written in uppercase hex.
 #include <cstdlib>
 
+#include "hex_digits.hpp"
+#include "hex_rows.hpp"
+#include "row_runs.hpp"
 #include "slant_geometry.hpp"
 #include "slant_section.hpp"
 #include "tools.hpp"
@@ -10,18 +13,29 @@ namespace {
 
 class ObliqueSection final : public SlantSection {
   public:
-    using SlantSection::SlantSection;
+    ObliqueSection(const BoxSize& font, const ToolOptions&, ByteSink& out)
+        : SlantSection(font, out) {}
 
   protected:
     void write_rows(CellGrid& grid, std::int64_t width, std::int32_t count) override {
         print_hex_rows(out_, grid, width, count);
     }
+    // 2 * ceil(width / 8) uppercase digits, as the cell grid writes a row.
+    void write_bit_rows(const std::uint64_t* rows, std::size_t count, std::size_t words,
+                        std::size_t width) override {
+        const std::size_t bytes = (width + 7) / 8;
+        if (words == 1 && bytes > 0) {
+            with_row_bytes(bytes, [&](auto fixed) {
+                write_word_rows<fixed>(out_, rows, count, HexCase::upper,
+                                       [](std::uint64_t row) { return row; });
+                return 0;
+            });
+            return;
+        }
+        for (std::size_t i = 0; i < count; ++i)
+            put_hex_row(out_, rows + i * words, bytes, HexCase::upper);
+    }
 };
-
-std::unique_ptr<GlyphSection> make_oblique_section(const BoxSize& font, const ToolOptions&,
-                                                   ByteSink& out) {
-    return std::make_unique<ObliqueSection>(font, out);
-}
 
 constexpr ToolDescription GLYPHSLOPE = {.name = "glyphslope",
                                         .option_letters = "pVh",
@@ -31,7 +45,7 @@ constexpr ToolDescription GLYPHSLOPE = {.name = "glyphslope",
                                         .new_slant = "I",
                                         .slant_ratio = SLANT_RATIO,
                                         .bbx_hook = slant_bbx,
-                                        .make_section = make_oblique_section};
+                                        .run_glyphs = run_glyph_section<ObliqueSection>};
 
 }  // namespace
 

@@ -3,6 +3,8 @@
 #include <cstdlib>
 
 #include "bit_row.hpp"
+#include "bold_words.hpp"
+#include "row_runs.hpp"
 #include "slant_geometry.hpp"
 #include "slant_section.hpp"
 #include "tools.hpp"
@@ -26,25 +28,38 @@ namespace {
 class BoldObliqueSection final : public SlantSection {
   public:
     BoldObliqueSection(const BoxSize& font, const ToolOptions& options, ByteSink& out)
-        : SlantSection(font, out),
-          left_shift_(options.left_shift),
-          reflect_left_(options.reflect_left) {}
+        : SlantSection(font, out), rule_{options.left_shift, options.reflect_left} {}
 
   protected:
     void write_rows(CellGrid& grid, std::int64_t width, std::int32_t count) override {
-        embolden_grid(out_, grid, width, count, left_shift_, reflect_left_, row_);
+        embolden_grid(out_, grid, width, count, rule_.left_shift, rule_.reflect_left, row_);
+    }
+    // As embolden_grid writes a row: a width of 0 still takes a byte.
+    void write_bit_rows(const std::uint64_t* rows, std::size_t count, std::size_t words,
+                        std::size_t width) override {
+        const std::size_t bytes = width == 0 ? 1 : (width + 7) / 8;
+        if (words == 1) {
+            with_bold_rule(rule_, [&](auto left_shift, auto reflect_left) {
+                with_row_bytes(bytes, [&](auto fixed) {
+                    write_word_rows<fixed>(
+                        out_, rows, count, HexCase::lower, [](std::uint64_t row) {
+                            return embolden_word<decltype(left_shift)::value,
+                                                 decltype(reflect_left)::value>(row, 0, 0);
+                        });
+                    return 0;
+                });
+            });
+            return;
+        }
+        for (std::size_t i = 0; i < count; ++i)
+            write_bold_words(out_, rows + i * words, bytes, rule_, scratch_);
     }
 
   private:
-    bool left_shift_;
-    bool reflect_left_;
+    BoldRule rule_;
     BitRow row_;  // one for the run, grown to the widest glyph
+    PodArray<std::uint64_t> scratch_;
 };
-
-std::unique_ptr<GlyphSection> make_bold_oblique_section(const BoxSize& font,
-                                                        const ToolOptions& options, ByteSink& out) {
-    return std::make_unique<BoldObliqueSection>(font, options, out);
-}
 
 constexpr ToolDescription GLYPHSTOUTSLOPE = {.name = "glyphstoutslope",
                                              .option_letters = "lrLRpVh",
@@ -54,7 +69,7 @@ constexpr ToolDescription GLYPHSTOUTSLOPE = {.name = "glyphstoutslope",
                                              .new_slant = "I",
                                              .slant_ratio = SLANT_RATIO,
                                              .bbx_hook = slant_bbx,
-                                             .make_section = make_bold_oblique_section};
+                                             .run_glyphs = run_glyph_section<BoldObliqueSection>};
 
 }  // namespace
 

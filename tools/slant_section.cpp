@@ -2,16 +2,48 @@
 
 #include <algorithm>
 
+#include "hex_rows.hpp"
+#include "reference_paths.hpp"
+#include "row_runs.hpp"
 #include "slant_geometry.hpp"
 
 namespace glyph {
+namespace {
+
+template <class Mask>
+Mask row_mask(std::uint64_t high, std::uint64_t low);
+template <>
+std::uint64_t row_mask(std::uint64_t high, std::uint64_t) {
+    return high;
+}
+template <>
+Bits128 row_mask(std::uint64_t high, std::uint64_t low) {
+    return (Bits128{high} << 64) | low;
+}
+
+// Places a row's pixels (pixel 0 in the top bit of `high`, pixel 64 in that
+// of `low`) at pixel `offset` of an all-clear row of `count` words.
+void place_pixels(std::uint64_t* words, std::size_t count, std::uint64_t high, std::uint64_t low,
+                  std::size_t offset) {
+    std::fill(words, words + count, 0);
+    for (const std::uint64_t part : {high, low}) {
+        const std::size_t word = offset / 64, shift = offset % 64;
+        if (part != 0 && word < count) words[word] |= part >> shift;
+        if (part != 0 && shift != 0 && word + 1 < count) words[word + 1] |= part << (64 - shift);
+        offset += 64;
+    }
+}
+
+}  // namespace
 
 SlantSection::SlantSection(const BoxSize& font, ByteSink& out)
     : out_(out),
       font_(font),
       glyph_(font),
       font_slanted_width_(std::int64_t{font.extra} + font.width),
-      patterns_(load_slant_patterns(SLANT_RATIO)) {}
+      patterns_(load_slant_patterns(SLANT_RATIO)),
+      masks_(compile_slant_masks(patterns_.data())),
+      reference_(reference_paths()) {}
 
 // Held on slanted widths: a glyph lower than the font slants less and may be
 // wider. The sums are taken without wrap-around.
@@ -22,9 +54,54 @@ bool SlantSection::accepts(const BoxSize& box) const {
 
 void SlantSection::bitmap_row(const Line& line) {
     if (rows_read_ >= static_cast<std::size_t>(glyph_.height)) return;  // beyond the height
-    grid_.ensure(cells_read_for(glyph_.width), rows_read_ + 1);
-    hex_to_cells(grid_, glyph_.width, rows_read_, line.data);
+    const std::size_t cells = cells_read_for(glyph_.width);
+    grid_.ensure(cells, rows_read_ + 1);
+    if (cells <= MAX_BIT_CELLS && !rows_in_grid_ && !reference_) {
+        keep_row_bits(line, cells);
+    } else {
+        if (!rows_in_grid_) move_rows_to_grid();
+        char text[LINE_BUFFER_SIZE];
+        hex_to_cells(grid_, glyph_.width, rows_read_, line.c_str(text));
+    }
     ++rows_read_;
+}
+
+// Rows of at most 64 cells, the rows of nearly every glyph, straight from the
+// block: as bitmap_row takes them, one by one.
+std::size_t SlantSection::take_rows(const char* first, const char* last) {
+    const std::size_t cells = cells_read_for(glyph_.width);
+    if (rows_in_grid_ || reference_ || cells > 64) return 0;
+    const std::size_t height = static_cast<std::size_t>(glyph_.height);
+    return with_row_bytes(cells / 8, [&](auto bytes) {
+        return take_row_run<bytes>(first, last, [&](std::uint64_t row) {
+            if (rows_read_ < height) {  // rows past the height are dropped
+                grid_.ensure(cells, rows_read_ + 1);
+                keep_row_word(row, cells);
+            }
+            return true;
+        });
+    });
+}
+
+void SlantSection::keep_row_bits(const Line& line, std::size_t cells) {
+    const std::size_t i = rows_read_;
+    row_bits_.reserve(2 * i + 2);
+    row_cells_.reserve(i + 1);
+    if (cells <= 64) {
+        row_bits_[2 * i] = read_hex_word(line.data, line.size, cells / 4);
+        row_bits_[2 * i + 1] = 0;
+    } else {
+        read_hex_row(line.data, line.size, cells / 4, row_bits_.data() + 2 * i);
+    }
+    row_cells_[i] = static_cast<std::uint8_t>(cells);
+}
+
+// A glyph that turns out too wide for the bits continues in the cell grid,
+// its rows read so far as the cells the grid would have read them as.
+void SlantSection::move_rows_to_grid() {
+    for (std::size_t i = 0; i < rows_read_; ++i)
+        bits_to_cells(grid_, i, row_bits_[2 * i], row_bits_[2 * i + 1], row_cells_[i]);
+    rows_in_grid_ = true;
 }
 
 void SlantSection::end_glyph() {
@@ -32,11 +109,57 @@ void SlantSection::end_glyph() {
     const std::size_t slanted =
         static_cast<std::size_t>(w) + static_cast<std::size_t>(glyph_.extra);
     grid_.ensure(std::max(cells_read_for(w), slanted), static_cast<std::size_t>(h));
+    if (rows_in_grid_ || reference_ || w > BitCorrection<Bits128>::MAX_WIDTH) {
+        if (!rows_in_grid_) move_rows_to_grid();
+        slant_cells();
+    } else if (w <= BitCorrection<std::uint64_t>::MAX_WIDTH) {
+        slant_bits(narrow_, narrow_rows_);
+    } else {
+        slant_bits(wide_, wide_rows_);
+    }
+    rows_read_ = 0;  // a later ENDCHAR without BITMAP gets clear rows
+    rows_in_grid_ = false;
+}
+
+void SlantSection::slant_cells() {
+    const std::int32_t w = glyph_.width, h = glyph_.height;
     clear_missing_cells(grid_, w, rows_read_, static_cast<std::size_t>(h));
     correct_slant_pixels(grid_, patterns_.data(), w, h, SLANT_RATIO);
     shift_slant_rows(grid_, w, h, SLANT_RATIO);
     write_rows(grid_, std::int64_t{glyph_.extra} + w, h);
-    rows_read_ = 0;  // a later ENDCHAR without BITMAP gets clear rows
+}
+
+// The bit path: rows not supplied are clear, as on the cell path; after the
+// correction each row moves right by its band's offset, the top band by the
+// slant extra, into a row w + extra pixels wide.
+template <class Mask>
+void SlantSection::slant_bits(BitCorrection<Mask>& correction, PodArray<Mask>& rows) {
+    const std::int32_t w = glyph_.width, h = glyph_.height;
+    const std::size_t n = static_cast<std::size_t>(h);
+    rows.reserve(n);
+    for (std::size_t i = 0; i < n; ++i)
+        rows[i] = i < rows_read_ ? row_mask<Mask>(row_bits_[2 * i], row_bits_[2 * i + 1]) : 0;
+    correction.correct(rows.data(), masks_, w, h, SLANT_RATIO);
+
+    const std::size_t ratio = static_cast<std::size_t>(SLANT_RATIO);
+    const std::size_t extra = n > 0 ? (n - 1) / ratio : 0;
+    const std::size_t width = static_cast<std::size_t>(w) + extra;
+    const std::size_t words = std::max<std::size_t>(1, (width + 63) / 64);
+    slanted_.reserve(checked_size(n, words));
+    std::uint64_t* out = slanted_.data();
+    for (std::size_t i = 0; i < n; ++i, out += words) {
+        const std::size_t offset = extra - i / ratio;
+        if constexpr (MASK_BITS<Mask> == 64) {
+            if (words == 1)
+                out[0] = rows[i] >> offset;  // a row of at most 64 pixels: offset < 64
+            else
+                place_pixels(out, words, rows[i], 0, offset);
+        } else {
+            place_pixels(out, words, static_cast<std::uint64_t>(rows[i] >> 64),
+                         static_cast<std::uint64_t>(rows[i]), offset);
+        }
+    }
+    write_bit_rows(slanted_.data(), n, words, width);
 }
 
 }  // namespace glyph

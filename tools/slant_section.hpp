@@ -1,13 +1,18 @@
 // The glyph section of the two slanting tools: boxes are held against the
-// slanted font box and written widened; the rows of a glyph are collected in a
-// cell grid and, at its ENDCHAR, corrected, shifted and handed to the tool's
-// row writer.
+// slanted font box and written widened; the rows of a glyph are collected and,
+// at its ENDCHAR, corrected, shifted and handed to the tool's row writer.
+//
+// Rows are kept as bits and corrected word-parallel when the glyph is at most
+// BitCorrection<Bits128>::MAX_WIDTH pixels wide; wider glyphs, and every glyph
+// while the reference paths are switched on, go through the cell grid.
 #pragma once
 
 #include <memory>
 
+#include "bit_correction.hpp"
 #include "cell_grid.hpp"
-#include "filter_driver.hpp"
+#include "glyph_loop.hpp"
+#include "slant_masks.hpp"
 #include "slant_patterns.hpp"
 
 namespace glyph {
@@ -20,20 +25,56 @@ class SlantSection : public GlyphSection {
     void take_box(const BoxSize& box) override { glyph_ = box; }
     void begin_bitmap() override { rows_read_ = 0; }
     void bitmap_row(const Line& line) override;
+    std::size_t take_rows(const char* first, const char* last) override;
     void end_glyph() override;
 
   protected:
-    // Writes the glyph's `count` slanted rows, each `width` cells wide.
+    // Writes the glyph's `count` slanted rows from the cell grid, each `width` cells wide.
     virtual void write_rows(CellGrid& grid, std::int64_t width, std::int32_t count) = 0;
+    // Writes the glyph's `count` slanted rows of `width` pixels, held one
+    // after the other in `words` words each (at least one, enough for the
+    // row's bytes), pixel 0 in the top bit of a row's first word and every
+    // bit past the row clear.
+    virtual void write_bit_rows(const std::uint64_t* rows, std::size_t count, std::size_t words,
+                                std::size_t width) = 0;
     ByteSink& out_;
 
   private:
+    // A row read as at most this many cells is kept as bits.
+    static constexpr std::size_t MAX_BIT_CELLS = 128;
+
+    void keep_row_bits(const Line& line, std::size_t cells);
+    void keep_row_word(std::uint64_t row, std::size_t cells) {
+        const std::size_t i = rows_read_++;
+        row_bits_.reserve(2 * i + 2);
+        row_cells_.reserve(i + 1);
+        row_bits_[2 * i] = row;
+        row_bits_[2 * i + 1] = 0;
+        row_cells_[i] = static_cast<std::uint8_t>(cells);
+    }
+    void move_rows_to_grid();
+    void slant_cells();
+    template <class Mask>
+    void slant_bits(BitCorrection<Mask>& correction, PodArray<Mask>& rows);
+
     BoxSize font_;
     BoxSize glyph_;
     std::int64_t font_slanted_width_;
     SlantPatternList patterns_;
+    SlantMasks masks_;
+    bool reference_;
+    // The cell grid is sized for every glyph as if its rows were cells, so a
+    // glyph too large for memory fails alike on both paths.
     CellGrid grid_;
     std::size_t rows_read_ = 0;
+    bool rows_in_grid_ = false;         // this glyph's rows are cells in the grid
+    PodArray<std::uint64_t> row_bits_;  // two words a row
+    PodArray<std::uint8_t> row_cells_;  // the cells each row was read as
+    BitCorrection<std::uint64_t> narrow_;
+    BitCorrection<Bits128> wide_;
+    PodArray<std::uint64_t> narrow_rows_;
+    PodArray<Bits128> wide_rows_;
+    PodArray<std::uint64_t> slanted_;  // the glyph's slanted rows
 };
 
 }  // namespace glyph

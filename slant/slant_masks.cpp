@@ -1,0 +1,121 @@
+#include "slant_masks.hpp"
+
+namespace glyph {
+namespace {
+
+std::uint64_t cell_bit(std::size_t t) {
+    return std::uint64_t{1} << (63 - t);
+}
+
+MaskedInputRow mask_input_row(const char* text) {
+    MaskedInputRow row;
+    for (std::size_t t = 0; text[t] != '\0'; ++t) {
+        if (text[t] == '@') row.set |= cell_bit(t);
+        if (text[t] == '.') row.clear |= cell_bit(t);
+    }
+    return row;
+}
+
+MaskedOutputRow mask_output_row(const char* text) {
+    MaskedOutputRow row;
+    for (std::size_t t = 0; text[t] != '\0'; ++t) {
+        row.written |= cell_bit(t);
+        if (text[t] == '@') row.set |= cell_bit(t);
+        if (text[t] == '.') row.clear |= cell_bit(t);
+        if (text[t] == '@' || text[t] == '$') row.lit |= cell_bit(t);
+    }
+    return row;
+}
+
+void add_cells(std::uint64_t bits, std::uint8_t row, std::array<MaskedCell, 36>& cells,
+               std::size_t& count) {
+    for (std::size_t t = 0; t < 64; ++t)
+        if (bits & cell_bit(t)) cells[count++] = {row, static_cast<std::uint8_t>(t)};
+}
+
+MaskedPattern mask_pattern(const SlantPattern& entry) {
+    MaskedPattern p;
+    p.input_offset = entry.input_offset;
+    p.input_count = entry.input_count;
+    p.output_offset = entry.output_offset;
+    p.output_count = entry.output_count;
+    for (std::size_t k = 0; k < static_cast<std::size_t>(entry.input_count); ++k) {
+        p.input[k] = mask_input_row(entry.input_rows[k]);
+        add_cells(p.input[k].set, static_cast<std::uint8_t>(k), p.set_cells, p.set_cell_count);
+        add_cells(p.input[k].clear, static_cast<std::uint8_t>(k), p.clear_cells,
+                  p.clear_cell_count);
+    }
+    for (std::size_t k = 0; k < static_cast<std::size_t>(entry.output_count); ++k)
+        p.output[k] = mask_output_row(entry.output_rows[k]);
+    return p;
+}
+
+// Whether input row k of `entry`, over its first FILTER_CELLS cells, agrees
+// with `cells` (FILTER_CELLS bits, the first cell in the top bit).
+bool row_admits(const MaskedPattern& entry, std::int32_t row, std::uint32_t cells) {
+    const std::int32_t k = row - entry.input_offset;
+    if (k < 0 || k >= entry.input_count) return true;
+    const MaskedInputRow& in = entry.input[static_cast<std::size_t>(k)];
+    for (std::size_t t = 0; t < FILTER_CELLS; ++t) {
+        const bool set = (cells >> (FILTER_CELLS - 1 - t)) & 1;
+        if ((in.set & cell_bit(t)) && !set) return false;
+        if ((in.clear & cell_bit(t)) && set) return false;
+    }
+    return true;
+}
+
+bool has_set_cell_near(const MaskedPattern& entry, std::int32_t row) {
+    const std::int32_t k = row - entry.input_offset;
+    if (k < 0 || k >= entry.input_count) return false;
+    const std::uint64_t near = ~(~std::uint64_t{0} >> FILTER_CELLS);
+    return (entry.input[static_cast<std::size_t>(k)].set & near) != 0;
+}
+
+RowPairFilter make_filter(const SlantMasks& masks, std::int32_t upper, std::int32_t lower) {
+    RowPairFilter f;
+    f.rows[0] = upper;
+    f.rows[1] = lower;
+    for (std::uint32_t code = 0; code < f.admits.size(); ++code)
+        for (std::size_t e = 0; e < masks.count; ++e)
+            if (row_admits(masks.entries[e], upper, code >> FILTER_CELLS) &&
+                row_admits(masks.entries[e], lower, code & ((1u << FILTER_CELLS) - 1)))
+                f.admits[code] |= std::uint64_t{1} << e;
+    return f;
+}
+
+}  // namespace
+
+SlantMasks compile_slant_masks(const SlantPattern* list) {
+    SlantMasks masks;
+    // Rows -4 to 3 around the boundary are the reach of the whole table.
+    constexpr std::int32_t lowest = -8, highest = 8;
+    bool needed[highest - lowest] = {};
+    bool first = true;
+    for (const SlantPattern* entry = list; entry->correct > 0; ++entry) {
+        MaskedPattern p = mask_pattern(*entry);
+        bool has_set[highest - lowest] = {};
+        for (std::int32_t k = 0; k < p.input_count; ++k) {
+            std::int32_t row = p.input_offset + k;
+            if (row >= lowest && row < highest && p.input[static_cast<std::size_t>(k)].set)
+                has_set[row - lowest] = true;
+        }
+        for (std::int32_t r = 0; r < highest - lowest; ++r)
+            needed[r] = (first || needed[r]) && has_set[r];
+        first = false;
+        masks.entries[masks.count++] = p;
+    }
+    for (std::int32_t r = 0; r < highest - lowest && !first; ++r)
+        if (needed[r] && masks.needed_count < masks.needed_rows.size())
+            masks.needed_rows[masks.needed_count++] = r + lowest;
+    // The rows next to the boundary row and the rows next to those: between
+    // them they tell most entries apart.
+    masks.filters = {make_filter(masks, -1, 0), make_filter(masks, -2, 1)};
+    masks.first_filter_needs_set = masks.count > 0;
+    for (std::size_t e = 0; e < masks.count; ++e)
+        masks.first_filter_needs_set = masks.first_filter_needs_set &&
+                                       has_set_cell_near(masks.entries[e], -1) &&
+                                       has_set_cell_near(masks.entries[e], 0);
+    return masks;
+}
+
+}  // namespace glyph

@@ -1,0 +1,77 @@
+// The slant patterns compiled once per run for the word-parallel correction:
+// every row of an entry as bit masks of its cells, cell t of a row in bit
+// 63 - t, the same order in which glyph pixels are held.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+#include "slant_patterns.hpp"
+
+namespace glyph {
+
+struct MaskedInputRow {
+    std::uint64_t set = 0;    // cells "@"
+    std::uint64_t clear = 0;  // cells "."
+};
+
+struct MaskedOutputRow {
+    std::uint64_t written = 0;  // every cell of the row
+    std::uint64_t set = 0;      // "@": set, and matched by later entries
+    std::uint64_t clear = 0;    // ".": clear, and matched by later entries
+    std::uint64_t lit = 0;      // "@" and "$": the set pixels written
+};
+
+// One cell that a match needs: input row `row`, cell `cell`.
+struct MaskedCell {
+    std::uint8_t row;
+    std::uint8_t cell;
+};
+
+struct MaskedPattern {
+    std::int32_t input_offset = 0;
+    std::int32_t input_count = 0;
+    std::int32_t output_offset = 0;
+    std::int32_t output_count = 0;
+    std::array<MaskedInputRow, 6> input{};
+    std::array<MaskedOutputRow, 4> output{};
+    // The set cells of all input rows; then the clear cells. A glyph is mostly
+    // clear, so its set cells rule out nearly every column first.
+    std::array<MaskedCell, 36> set_cells{};
+    std::array<MaskedCell, 36> clear_cells{};
+    std::size_t set_cell_count = 0;
+    std::size_t clear_cell_count = 0;
+};
+
+// Which entries two rows around a band boundary admit at one column: for
+// each code of FILTER_CELLS cells of both rows from that column ("@" as 1,
+// the first row's cells above the second's, the first cell in the top bit),
+// the set of entries (bit e for entry e) whose input rows there agree with
+// the code. An entry that does not reach a row, and a cell past the end of an
+// input row, admit either kind. A cell the code shows as clear may hold "$" or
+// ",", which no input row matches, so the filter admits a superset.
+inline constexpr std::size_t FILTER_CELLS = 5;
+struct RowPairFilter {
+    std::int32_t rows[2] = {0, 0};  // relative to the band boundary row
+    std::array<std::uint64_t, std::size_t{1} << (2 * FILTER_CELLS)> admits{};
+};
+
+struct SlantMasks {
+    std::array<MaskedPattern, SLANT_PATTERN_COUNT> entries{};
+    std::size_t count = 0;
+    // Rows, relative to a band boundary row, in which every entry has a set
+    // cell: where one of them holds no set cell, no entry can match.
+    std::array<std::int32_t, 8> needed_rows{};
+    std::size_t needed_count = 0;
+    // The filters, the rows next to the boundary row first. When every entry
+    // has a set cell among the first FILTER_CELLS cells of both rows of the
+    // first filter, only columns where both rows have one can admit anything.
+    std::array<RowPairFilter, 2> filters{};
+    bool first_filter_needs_set = false;
+};
+
+// Compiles a working list (up to its terminating entry).
+SlantMasks compile_slant_masks(const SlantPattern* list);
+
+}  // namespace glyph
