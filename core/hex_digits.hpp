@@ -21,38 +21,21 @@ inline constexpr std::array<std::uint8_t, 256> HEX_VALUE = [] {
     return t;
 }();
 
-// HEX_VALUE with the NUL byte flagged, so that a run of digits can be read
-// without a test per character and checked for an early end once.
+// HEX_VALUE with the NUL byte and the newline flagged, so that a run of
+// digits can be read without a test per character and checked for an early
+// end once.
 inline constexpr std::uint8_t NUL_FLAG = 0x10;
+inline constexpr std::uint8_t NEWLINE_FLAG = 0x20;
 inline constexpr std::array<std::uint8_t, 256> HEX_NIBBLE = [] {
     std::array<std::uint8_t, 256> t = HEX_VALUE;
     t[0] = NUL_FLAG;
+    t['\n'] = NEWLINE_FLAG;
     return t;
 }();
 
 inline std::uint8_t hex_value(unsigned char c) {
     return HEX_VALUE[c];
 }
-
-// The value of two characters read as two hex digits, indexed by the two
-// bytes as they lie in memory (a 16-bit load): each character that is not a
-// digit reads as 0; PAIR_NUL_FLAG is set when either is a NUL byte and
-// PAIR_NEWLINE_FLAG when either is a newline.
-inline constexpr std::uint16_t PAIR_NUL_FLAG = 0x100;
-inline constexpr std::uint16_t PAIR_NEWLINE_FLAG = 0x200;
-inline constexpr std::array<std::uint16_t, 65536> HEX_PAIR_VALUE = [] {
-    std::array<std::uint16_t, 65536> t{};
-    for (std::size_t first = 0; first < 256; ++first)
-        for (std::size_t second = 0; second < 256; ++second) {
-            const std::size_t index = std::endian::native == std::endian::little
-                                          ? first | second << 8
-                                          : first << 8 | second;
-            t[index] = static_cast<std::uint16_t>(HEX_VALUE[first] << 4 | HEX_VALUE[second]);
-            if (first == 0 || second == 0) t[index] |= PAIR_NUL_FLAG;
-            if (first == '\n' || second == '\n') t[index] |= PAIR_NEWLINE_FLAG;
-        }
-    return t;
-}();
 
 enum class HexCase { upper, lower };
 

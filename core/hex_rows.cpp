@@ -9,7 +9,7 @@ std::uint64_t read_hex_word_any(const char* text, std::size_t n) {
     for (std::size_t i = 0; i < n; ++i) {
         const std::uint8_t value = HEX_NIBBLE[static_cast<unsigned char>(text[i])];
         if (value & NUL_FLAG) break;
-        word |= std::uint64_t{value} << (60 - 4 * i);
+        word |= std::uint64_t{value & 0xfu} << (60 - 4 * i);
     }
     return word;
 }

@@ -20,17 +20,15 @@ inline std::size_t words_for_bytes(std::size_t bytes) {
     return bytes / 8 + (bytes % 8 != 0);
 }
 
-// 2 * Pairs digits of a text known to hold them, two at a time; `seen`
-// collects the NUL flag.
-template <std::size_t Pairs>
-inline std::uint64_t read_digit_pairs(const char* text, std::uint16_t& seen) {
+// N digits of a text known to hold them; `seen` collects the flags of
+// HEX_NIBBLE.
+template <std::size_t N>
+inline std::uint64_t read_digits(const char* text, std::uint8_t& seen) {
     std::uint64_t word = 0;
-    for (std::size_t i = 0; i < Pairs; ++i) {
-        std::uint16_t chars;
-        std::memcpy(&chars, text + 2 * i, 2);
-        const std::uint16_t value = HEX_PAIR_VALUE[chars];
+    for (std::size_t i = 0; i < N; ++i) {
+        const std::uint8_t value = HEX_NIBBLE[static_cast<unsigned char>(text[i])];
         seen |= value;
-        word |= std::uint64_t{value & 0xffu} << (56 - 8 * i);
+        word |= std::uint64_t{value & 0xfu} << (60 - 4 * i);
     }
     return word;
 }
@@ -43,25 +41,25 @@ std::uint64_t read_hex_word_any(const char* text, std::size_t n);
 // wide are unrolled: they are nearly every row of every font.
 inline std::uint64_t read_hex_word(const char* text, std::size_t size, std::size_t digits) {
     const std::size_t n = digits < size ? digits : size;
-    std::uint16_t seen = 0;
+    std::uint8_t seen = 0;
     std::uint64_t word;
     switch (n) {
         case 2:
-            word = read_digit_pairs<1>(text, seen);
+            word = read_digits<2>(text, seen);
             break;
         case 4:
-            word = read_digit_pairs<2>(text, seen);
+            word = read_digits<4>(text, seen);
             break;
         case 6:
-            word = read_digit_pairs<3>(text, seen);
+            word = read_digits<6>(text, seen);
             break;
         case 8:
-            word = read_digit_pairs<4>(text, seen);
+            word = read_digits<8>(text, seen);
             break;
         default:
             return read_hex_word_any(text, n);
     }
-    if (seen & PAIR_NUL_FLAG) [[unlikely]]
+    if (seen & NUL_FLAG) [[unlikely]]
         return read_hex_word_to_nul(text, n);
     return word;
 }

@@ -30,11 +30,11 @@ template <std::size_t Bytes>
         const std::size_t size = short_line_size(p);
         if (size == 0 || glyph_keyword(Line{p, size}) != GlyphKeyword::none) return 0;
     }
-    std::uint16_t seen = 0;
-    word = read_digit_pairs<Bytes>(p, seen);
+    std::uint8_t seen = 0;
+    word = read_digits<digits>(p, seen);
     // The common row: all its digits, then its newline. Any other is measured
     // and read again the careful way.
-    if (p[digits] == '\n' && !(seen & (PAIR_NUL_FLAG | PAIR_NEWLINE_FLAG))) [[likely]]
+    if (p[digits] == '\n' && !(seen & (NUL_FLAG | NEWLINE_FLAG))) [[likely]]
         return digits + 1;
     const std::size_t size = short_line_size(p);
     if (size != 0) word = read_hex_word(p, size, digits);

@@ -28,36 +28,6 @@ std::uint64_t FieldScanner::long_digits(const char*& p, std::uint64_t m) const {
     return m;
 }
 
-bool FieldScanner::signed_field(std::int32_t& out) {
-    bool negative = false;
-    std::uint64_t magnitude = 0;
-    if (!digits(negative, magnitude)) return false;
-    constexpr std::uint64_t long_max = std::numeric_limits<std::int64_t>::max();
-    std::uint64_t as_long;  // the 64-bit long's bit pattern
-    if (!negative) {
-        as_long = magnitude > long_max ? long_max : magnitude;
-    } else {
-        as_long = magnitude > long_max + 1 ? long_max + 1 : 0 - magnitude;
-    }
-    out = static_cast<std::int32_t>(static_cast<std::uint32_t>(as_long));
-    return true;
-}
-
-char* put_decimal(char* dst, std::int64_t value) {
-    std::uint64_t magnitude =
-        value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
-    if (value < 0) *dst++ = '-';
-    char digits[20];
-    std::size_t n = 0;
-    do {
-        digits[n++] = static_cast<char>('0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude != 0);
-    while (n > 0)
-        *dst++ = digits[--n];
-    return dst;
-}
-
 std::int32_t leading_int32(std::string_view text) {
     std::size_t p = 0;
     while (p < text.size() && is_space(text[p]))

@@ -68,7 +68,19 @@ class FieldScanner {
     }
     // A signed 32-bit field: a value beyond the range of a 64-bit long is
     // clamped to it, then the low 32 bits are kept, as the C library does.
-    bool signed_field(std::int32_t& out);
+    bool signed_field(std::int32_t& out) {
+        bool negative = false;
+        std::uint64_t magnitude = 0;
+        if (!digits(negative, magnitude)) return false;
+        constexpr std::uint64_t long_max = 0x7fffffffffffffffu;
+        std::uint64_t as_long;  // the 64-bit long's bit pattern
+        if (!negative)
+            as_long = magnitude > long_max ? long_max : magnitude;
+        else
+            as_long = magnitude > long_max + 1 ? long_max + 1 : 0 - magnitude;
+        out = static_cast<std::int32_t>(static_cast<std::uint32_t>(as_long));
+        return true;
+    }
 
   private:
     void skip_space() {
@@ -101,7 +113,24 @@ class FieldScanner {
 
 // Writes `value` in decimal (a minus sign for a negative one) and returns
 // the end of what it wrote.
-char* put_decimal(char* dst, std::int64_t value);
+inline char* put_decimal(char* dst, std::int64_t value) {
+    std::uint64_t magnitude =
+        value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+    if (value < 0) *dst++ = '-';
+    if (magnitude < 10) {  // the offsets and many sizes of a font
+        *dst++ = static_cast<char>('0' + magnitude);
+        return dst;
+    }
+    char digits[20];
+    std::size_t n = 0;
+    do {
+        digits[n++] = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    while (n > 0)
+        *dst++ = digits[--n];
+    return dst;
+}
 
 // The leading decimal integer of a text as the C library's atoi reads it
 // (blanks, an optional sign, digits; 0 without digits), saturated to the

@@ -77,7 +77,6 @@ void BitCorrection<Mask>::correct_boundary(const SlantMasks& masks, std::int64_t
         const MaskedPattern& entry = masks.entries[e];
         const std::int64_t top = b + entry.input_offset;
         if (top < 0 || top + entry.input_count > std::int64_t{n_} + 1) continue;
-        if (!may_match(entry, static_cast<std::size_t>(top))) continue;
         const std::int64_t col = match_column(entry, static_cast<std::size_t>(top));
         if (col < 0) continue;
         if (!apply(entry, static_cast<std::size_t>(b + entry.output_offset), col)) continue;
@@ -120,36 +119,22 @@ std::uint64_t BitCorrection<Mask>::candidates(const SlantMasks& masks, std::int6
     return admitted;
 }
 
-// Whether some column holds every input row. Without one the search of the
-// reference finds no match either, whatever way it runs, so the entry does
-// nothing at this boundary.
+// The columns at which each input row of `entry` occurs in the work rows
+// from `top`: cell t of an input row is found at column c + t. Cells beyond a
+// row's w + 2 columns are in neither mask, so an occurrence lies wholly within
+// the row.
 template <class Mask>
-bool BitCorrection<Mask>::may_match(const MaskedPattern& entry, std::size_t top) const {
-    Mask hits = ~Mask{0};
+void BitCorrection<Mask>::row_hits(const MaskedPattern& entry, std::size_t top, Mask* hits) const {
+    for (std::size_t k = 0; k < static_cast<std::size_t>(entry.input_count); ++k)
+        hits[k] = ~Mask{0};
     for (std::size_t i = 0; i < entry.set_cell_count; ++i) {
         const MaskedCell c = entry.set_cells[i];
-        hits &= set_[top + c.row] << c.cell;
-        if (!hits) return false;
+        hits[c.row] &= set_[top + c.row] << c.cell;
     }
     for (std::size_t i = 0; i < entry.clear_cell_count; ++i) {
         const MaskedCell c = entry.clear_cells[i];
-        hits &= clear_[top + c.row] << c.cell;
-        if (!hits) return false;
+        hits[c.row] &= clear_[top + c.row] << c.cell;
     }
-    return true;
-}
-
-// The columns at which input row `row` occurs in work row r: cell t of the
-// input row is found at column c + t. Cells beyond the row's w + 2 columns are
-// in neither mask, so an occurrence lies wholly within the row.
-template <class Mask>
-Mask BitCorrection<Mask>::row_hits(const MaskedInputRow& row, std::size_t r) const {
-    Mask hits = ~Mask{0};
-    for (std::uint64_t cells = row.set; cells; cells &= cells - 1)
-        hits &= set_[r] << (63 - __builtin_ctzll(cells));
-    for (std::uint64_t cells = row.clear; cells; cells &= cells - 1)
-        hits &= clear_[r] << (63 - __builtin_ctzll(cells));
-    return hits;
 }
 
 // The search of the reference, step for step, with "the leftmost occurrence
@@ -160,8 +145,17 @@ Mask BitCorrection<Mask>::row_hits(const MaskedInputRow& row, std::size_t r) con
 template <class Mask>
 std::int64_t BitCorrection<Mask>::match_column(const MaskedPattern& entry, std::size_t top) const {
     Mask hits[6];
-    for (std::size_t k = 0; k < static_cast<std::size_t>(entry.input_count); ++k)
-        hits[k] = row_hits(entry.input[k], top + k);
+    row_hits(entry, top, hits);
+    Mask everywhere = hits[0];
+    for (std::size_t k = 1; k < static_cast<std::size_t>(entry.input_count); ++k)
+        everywhere &= hits[k];
+    // No column holds every row: however the search runs, it finds none.
+    if (!everywhere) return -1;
+    // The first row's leftmost occurrence holds them all: the search stops
+    // at its first candidate.
+    const std::int64_t leftmost = first_column(hits[0]);
+    if (everywhere & (Mask{1} << (MASK_BITS<Mask> - 1 - static_cast<std::size_t>(leftmost))))
+        return leftmost;
     std::int64_t col = 0;
     for (;;) {
         const Mask first = hits[0] & from_column<Mask>(col);

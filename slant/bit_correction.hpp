@@ -35,8 +35,7 @@ class BitCorrection {
     void correct_boundary(const SlantMasks& masks, std::int64_t b);
     std::uint64_t candidates(const SlantMasks& masks, std::int64_t b) const;
     Mask row_or_clear(std::int64_t r) const;
-    bool may_match(const MaskedPattern& entry, std::size_t top) const;
-    Mask row_hits(const MaskedInputRow& row, std::size_t r) const;
+    void row_hits(const MaskedPattern& entry, std::size_t top, Mask* hits) const;
     std::int64_t match_column(const MaskedPattern& entry, std::size_t top) const;
     bool apply(const MaskedPattern& entry, std::size_t first_row, std::int64_t col);
 

@@ -20,7 +20,8 @@ class CellGrid {
     // cells of the rows already held. The grid only ever grows, so its memory
     // follows the largest glyph actually met.
     void ensure(std::size_t capacity, std::size_t rows) {
-        if (capacity > capacity_ || rows > rows_) grow(capacity, rows);
+        // A grid of no rows still has its work row.
+        if (capacity > capacity_ || rows > rows_ || work_.capacity() == 0) grow(capacity, rows);
     }
     void release();
 

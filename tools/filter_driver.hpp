@@ -70,17 +70,53 @@ struct ToolDescription {
     void (*run_glyphs)(const GlyphRun& run);
 };
 
-// Checks a BBX line with the tool's hook and section; returns what to write
-// in its place. A line that fails throws BadLine.
-template <class Section>
-std::string_view checked_bbx_line(const GlyphRun& run, Section& section, HookOutput& hook_out,
-                                  const Line& line) {
-    BoxSize box;
-    if (!run.tool.bbx_hook(hook_out, box, run.tool.slant_ratio, line) || !section.accepts(box))
-        throw BadLine(BadLine::Kind::bounding_box, std::string(line.view()));
-    section.take_box(box);
-    return hook_out.view();
-}
+// Checks the BBX lines of a glyph section with the tool's hook and section.
+// A font repeats a few glyph boxes over and over, so the last line that
+// passed is kept with what the hook made of it; the same bytes again give the
+// same box and the same line to write.
+class BoxChecker {
+  public:
+    explicit BoxChecker(const ToolDescription& tool) : tool_(tool) {}
+
+    // What to write in place of `line`; a line that fails throws BadLine.
+    template <class Section>
+    std::string_view check(Section& section, const Line& line) {
+        if (line.size == last_.size && std::memcmp(line.data, last_.data, line.size) == 0) {
+            section.take_box(last_box_);
+            return last_unchanged_ ? line.view() : std::string_view(last_text_, last_text_size_);
+        }
+        BoxSize box;
+        if (!tool_.bbx_hook(hook_out_, box, tool_.slant_ratio, line) || !section.accepts(box))
+            throw BadLine(BadLine::Kind::bounding_box, std::string(line.view()));
+        section.take_box(box);
+        remember(line, box);
+        return hook_out_.view();
+    }
+
+  private:
+    void remember(const Line& line, const BoxSize& box) {
+        const std::string_view text = hook_out_.view();
+        last_unchanged_ = text.data() == line.data && text.size() == line.size;
+        if (line.size > sizeof last_line_ || text.size() > sizeof last_text_) {
+            last_.size = sizeof last_line_ + 1;  // matches no line
+            return;
+        }
+        std::memcpy(last_line_, line.data, line.size);
+        last_ = Line{last_line_, line.size};
+        std::memcpy(last_text_, text.data(), text.size());
+        last_text_size_ = text.size();
+        last_box_ = box;
+    }
+
+    const ToolDescription& tool_;
+    HookOutput hook_out_;
+    char last_line_[64];
+    Line last_{last_line_, sizeof last_line_ + 1};
+    BoxSize last_box_;
+    char last_text_[64];
+    std::size_t last_text_size_ = 0;
+    bool last_unchanged_ = false;
+};
 
 // A whole run of a tool: `args` without the program name; `columns` is the
 // COLUMNS variable or absent. Returns the exit status; writes the messages.

@@ -15,18 +15,20 @@
 #include <cstdint>
 
 #include "filter_driver.hpp"
+#include "reference_paths.hpp"
 
 namespace glyph {
 
 template <class Section>
 class GlyphLoop {
   public:
-    GlyphLoop(const GlyphRun& run, Section& section) : run_(run), section_(section) {}
+    GlyphLoop(const GlyphRun& run, Section& section)
+        : run_(run), section_(section), boxes_(run.tool), in_place_(!reference_paths()) {}
 
     void run() {
         Line line;
         for (;;) {
-            take_block();
+            if (in_place_) take_block();
             if (!run_.input.next(line)) return;
             take_piece(line);
         }
@@ -43,7 +45,7 @@ class GlyphLoop {
                     run_.out.put(line.view());
                 break;
             case GlyphKeyword::bbx:
-                run_.out.put(checked_bbx_line(run_, section_, hook_out_, line));
+                run_.out.put(boxes_.check(section_, line));
                 break;
             case GlyphKeyword::bitmap:
                 run_.out.put(line.view());
@@ -108,7 +110,7 @@ class GlyphLoop {
             case GlyphKeyword::bbx: {
                 std::string_view text;
                 try {
-                    text = checked_bbx_line(run_, section_, hook_out_, line);
+                    text = boxes_.check(section_, line);
                 } catch (const BadLine&) {
                     write_pending();  // every line before the failing one stays written
                     throw;
@@ -157,7 +159,8 @@ class GlyphLoop {
 
     const GlyphRun& run_;
     Section& section_;
-    HookOutput hook_out_;
+    BoxChecker boxes_;
+    bool in_place_;  // lines are taken in place; off, every piece comes through next()
     bool in_bitmap_ = false;
     const char* base_ = nullptr;
     std::size_t size_ = 0;

@@ -55,11 +55,11 @@ bool SlantSection::accepts(const BoxSize& box) const {
 void SlantSection::bitmap_row(const Line& line) {
     if (rows_read_ >= static_cast<std::size_t>(glyph_.height)) return;  // beyond the height
     const std::size_t cells = cells_read_for(glyph_.width);
-    grid_.ensure(cells, rows_read_ + 1);
     if (cells <= MAX_BIT_CELLS && !rows_in_grid_ && !reference_) {
         keep_row_bits(line, cells);
     } else {
         if (!rows_in_grid_) move_rows_to_grid();
+        grid_.ensure(cells, rows_read_ + 1);
         char text[LINE_BUFFER_SIZE];
         hex_to_cells(grid_, glyph_.width, rows_read_, line.c_str(text));
     }
@@ -72,21 +72,41 @@ std::size_t SlantSection::take_rows(const char* first, const char* last) {
     const std::size_t cells = cells_read_for(glyph_.width);
     if (rows_in_grid_ || reference_ || cells > 64) return 0;
     const std::size_t height = static_cast<std::size_t>(glyph_.height);
-    return with_row_bytes(cells / 8, [&](auto bytes) {
+    std::size_t i = rows_read_;
+    std::size_t room = row_cells_.capacity();
+    std::uint64_t* bits = row_bits_.data();
+    std::uint8_t* read_as = row_cells_.data();
+    const std::size_t taken = with_row_bytes(cells / 8, [&](auto bytes) {
         return take_row_run<bytes>(first, last, [&](std::uint64_t row) {
-            if (rows_read_ < height) {  // rows past the height are dropped
-                grid_.ensure(cells, rows_read_ + 1);
-                keep_row_word(row, cells);
+            if (i >= height) return true;  // rows past the height are dropped
+            if (i == room) {
+                rows_read_ = i;
+                grow_rows();
+                room = row_cells_.capacity();
+                bits = row_bits_.data();
+                read_as = row_cells_.data();
             }
+            bits[2 * i] = row;
+            bits[2 * i + 1] = 0;
+            read_as[i] = static_cast<std::uint8_t>(cells);
+            ++i;
             return true;
         });
     });
+    rows_read_ = i;
+    return taken;
+}
+
+// Room for one more row than rows_read_, and for as many again.
+void SlantSection::grow_rows() {
+    const std::size_t rows = rows_read_ + 1 > 2 * rows_read_ ? rows_read_ + 1 : 2 * rows_read_;
+    row_cells_.reserve(rows);
+    row_bits_.reserve(checked_size(row_cells_.capacity(), 2));
 }
 
 void SlantSection::keep_row_bits(const Line& line, std::size_t cells) {
     const std::size_t i = rows_read_;
-    row_bits_.reserve(2 * i + 2);
-    row_cells_.reserve(i + 1);
+    if (i >= row_cells_.capacity()) grow_rows();
     if (cells <= 64) {
         row_bits_[2 * i] = read_hex_word(line.data, line.size, cells / 4);
         row_bits_[2 * i + 1] = 0;
@@ -99,6 +119,10 @@ void SlantSection::keep_row_bits(const Line& line, std::size_t cells) {
 // A glyph that turns out too wide for the bits continues in the cell grid,
 // its rows read so far as the cells the grid would have read them as.
 void SlantSection::move_rows_to_grid() {
+    std::size_t widest = 0;
+    for (std::size_t i = 0; i < rows_read_; ++i)
+        widest = std::max<std::size_t>(widest, row_cells_[i]);
+    grid_.ensure(widest, rows_read_);
     for (std::size_t i = 0; i < rows_read_; ++i)
         bits_to_cells(grid_, i, row_bits_[2 * i], row_bits_[2 * i + 1], row_cells_[i]);
     rows_in_grid_ = true;

@@ -44,14 +44,7 @@ class SlantSection : public GlyphSection {
     static constexpr std::size_t MAX_BIT_CELLS = 128;
 
     void keep_row_bits(const Line& line, std::size_t cells);
-    void keep_row_word(std::uint64_t row, std::size_t cells) {
-        const std::size_t i = rows_read_++;
-        row_bits_.reserve(2 * i + 2);
-        row_cells_.reserve(i + 1);
-        row_bits_[2 * i] = row;
-        row_bits_[2 * i + 1] = 0;
-        row_cells_[i] = static_cast<std::uint8_t>(cells);
-    }
+    void grow_rows();
     void move_rows_to_grid();
     void slant_cells();
     template <class Mask>
@@ -67,9 +60,11 @@ class SlantSection : public GlyphSection {
     // glyph too large for memory fails alike on both paths.
     CellGrid grid_;
     std::size_t rows_read_ = 0;
-    bool rows_in_grid_ = false;         // this glyph's rows are cells in the grid
-    PodArray<std::uint64_t> row_bits_;  // two words a row
-    PodArray<std::uint8_t> row_cells_;  // the cells each row was read as
+    bool rows_in_grid_ = false;  // this glyph's rows are cells in the grid
+    // The rows read as bits: two words a row, and the cells each was read as
+    // (the row count they have room for is row_cells_'s capacity).
+    PodArray<std::uint64_t> row_bits_;
+    PodArray<std::uint8_t> row_cells_;
     BitCorrection<std::uint64_t> narrow_;
     BitCorrection<Bits128> wide_;
     PodArray<std::uint64_t> narrow_rows_;
