@@ -21,6 +21,8 @@ struct BoxSize {
     std::int32_t extra = 0;  // slant extra, stored only by slanting hooks
     bool width_oversized = false;
     bool height_oversized = false;
+    // Written one pixel wider than it was read (-w of the bold tools).
+    bool widened = false;
 
     bool oversized() const { return width_oversized || height_oversized; }
 };

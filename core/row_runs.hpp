@@ -42,12 +42,13 @@ template <std::size_t Bytes>
 }
 
 // Writes the rows of `Bytes` bytes at the start of [first, last) as
-// transform(row) in 2 * Bytes digits and a newline each; returns the bytes of
-// the rows taken.
-template <std::size_t Bytes, class Transform>
+// transform(row) in 2 * OutBytes digits (1 to 8) and a newline each; returns
+// the bytes of the rows taken.
+template <std::size_t Bytes, std::size_t OutBytes, class Transform>
 std::size_t write_row_run(const char* first, const char* last, ByteSink& out, HexCase hex_case,
                           Transform transform) {
-    constexpr std::size_t written = 2 * Bytes + 1;
+    static_assert(OutBytes >= 1 && OutBytes <= 8);
+    constexpr std::size_t written = 2 * OutBytes + 1;
     const char* p = first;
     char* dst;
     std::size_t room = out.free_space(written, dst);
@@ -59,7 +60,7 @@ std::size_t write_row_run(const char* first, const char* last, ByteSink& out, He
             room = out.free_space(written, dst);
             start = dst;
         }
-        dst = format_hex_row<Bytes>(dst, transform(row), hex_case);
+        dst = format_hex_row<OutBytes>(dst, transform(row), hex_case);
         room -= written;
         p += size;
     }

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "box_lines.hpp"
 #include "text_scan.hpp"
 
 namespace glyph {
@@ -15,39 +16,52 @@ std::int32_t slant_extra(std::uint32_t height, std::int32_t ratio) {
     return static_cast<std::int32_t>((height - 1) / divisor);
 }
 
-bool slant_bbx(HookOutput& out, BoxSize& box, std::int32_t ratio, const Line& line) {
-    FieldScanner scan(line.text());
-    std::string_view keyword;
-    UnsignedField width, height;
-    std::int32_t x = 0, y = 0;
-    if (!scan.token(keyword, 15) || !scan.unsigned_field(width) || !scan.unsigned_field(height) ||
-        !scan.signed_field(x) || !scan.signed_field(y))
-        return false;
-    std::int32_t extra = slant_extra(height.value, ratio);
-    box.width = static_cast<std::int32_t>(width.value);
-    box.height = static_cast<std::int32_t>(height.value);
+namespace {
+
+// The slanting hook, and with -w of the bold-oblique tool the slanted box
+// widened by one more pixel on the growth side.
+bool slant_box_line(HookOutput& out, BoxSize& box, std::int32_t ratio, const Line& line,
+                    Widening side) {
+    BoxFields f;
+    if (!read_box_fields(line, f)) return false;
+    const std::int32_t extra = slant_extra(f.height.value, ratio);
+    box.width = static_cast<std::int32_t>(f.width.value);
+    box.height = static_cast<std::int32_t>(f.height.value);
     box.extra = extra;
-    box.width_oversized = width.oversized;
-    box.height_oversized = height.oversized;
-    std::uint32_t written_width = width.value;
-    if (width.value != 0 && height.value != 0) {
+    box.width_oversized = f.width.oversized;
+    box.height_oversized = f.height.oversized;
+    box.widened = false;
+    std::uint32_t written_width = f.width.value;
+    std::int32_t x = f.x;
+    if (f.width.value != 0 && f.height.value != 0) {
         written_width += static_cast<std::uint32_t>(extra);
         x = static_cast<std::int32_t>(static_cast<std::uint32_t>(x) -
                                       static_cast<std::uint32_t>(extra / 2));
     }
-    // "%s %u %u %d %d\n": the keyword is at most 15 characters, each number at
-    // most 11, so the line always fits the hook's buffer.
-    char* p = out.data;
-    std::memcpy(p, keyword.data(), keyword.size());
-    p += keyword.size();
-    for (const std::int64_t field : {std::int64_t{written_width}, std::int64_t{height.value},
-                                     std::int64_t{x}, std::int64_t{y}}) {
-        *p++ = ' ';
-        p = put_decimal(p, field);
+    std::uint64_t width = written_width;
+    if (side != Widening::none) {
+        // The widened width is taken from the slanted width in full, without
+        // the wrap-around of its 32 bits.
+        width = std::uint64_t{f.width.value} + (box.width != 0 && box.height != 0 ? extra : 0);
+        widen_box(box, side, width, x);
+        if (!box.widened) width = written_width;
     }
-    *p++ = '\n';
-    out.text = {out.data, static_cast<std::size_t>(p - out.data)};
+    write_box_line(out, f.keyword, width, f.height.value, x, f.y);
     return true;
+}
+
+}  // namespace
+
+bool slant_bbx(HookOutput& out, BoxSize& box, std::int32_t ratio, const Line& line) {
+    return slant_box_line(out, box, ratio, line, Widening::none);
+}
+
+bool slant_bbx_widened_left(HookOutput& out, BoxSize& box, std::int32_t ratio, const Line& line) {
+    return slant_box_line(out, box, ratio, line, Widening::left);
+}
+
+bool slant_bbx_widened_right(HookOutput& out, BoxSize& box, std::int32_t ratio, const Line& line) {
+    return slant_box_line(out, box, ratio, line, Widening::right);
 }
 
 char* fill_chars(char* buffer, char ch, std::size_t count) {

@@ -24,6 +24,11 @@ std::int32_t slant_extra(std::uint32_t height, std::int32_t ratio);
 // of it (a box of width or height 0 stays as read).
 bool slant_bbx(HookOutput& out, BoxSize& box, std::int32_t ratio, const Line& line);
 
+// slant_bbx for the bold-oblique tool with -w: a box of non-zero width and
+// height is written one pixel wider still on the side strokes grow towards.
+bool slant_bbx_widened_left(HookOutput& out, BoxSize& box, std::int32_t ratio, const Line& line);
+bool slant_bbx_widened_right(HookOutput& out, BoxSize& box, std::int32_t ratio, const Line& line);
+
 // Repairs, at every band boundary row of the glyph in the first n cell rows,
 // the configurations of the pattern list, in list order. Each row must hold at
 // least w cells; afterwards it holds exactly w.

@@ -22,7 +22,8 @@ using namespace std::string_literals;
 // The option lines of the help texts.
 const std::string FLAGS =
     "  -l left shifted image OR original (default)\n  -r right shifted image OR original\n"
-    "  -L reflect left edge\n  -R reflect right edge (default)\n";
+    "  -L reflect left edge\n  -R reflect right edge (default)\n"
+    "  -w widen glyph boxes by one pixel on the growth side\n";
 const std::string REPORT = "  -p print a pattern table for pixel correction used by slanting\n";
 const std::string VERBOSE_HELP = "  -V verbose output\n  -h display this help and exit\n";
 

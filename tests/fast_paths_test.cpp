@@ -218,7 +218,8 @@ std::string random_font(Generator& gen) {
 TEST(FastPaths, ToolsWriteWhatTheirReferencesWrite) {
     Generator gen;
     const ToolEntry tools[] = {run_glyphstout, run_glyphslope, run_glyphstoutslope};
-    const std::vector<std::string> flags[] = {{}, {"-r"}, {"-L"}, {"-r", "-L"}};
+    const std::vector<std::string> flags[] = {
+        {}, {"-r"}, {"-L"}, {"-r", "-L"}, {"-w"}, {"-w", "-r"}, {"-w", "-L"}, {"-w", "-r", "-L"}};
     int runs = 0;
     for (int round = 0; round < 60; ++round) {
         const std::string font = random_font(gen);

@@ -22,9 +22,27 @@ int filter(const ToolDescription& tool, const ToolOptions& options, ByteSource& 
     if (!source) return 1;
     LineReader input(*source);
 
+    BbxHook hook = tool.bbx_hook;
+    if (tool.widened_left_hook) {
+        switch (widening(options)) {
+            case Widening::left:
+                hook = tool.widened_left_hook;
+                break;
+            case Widening::right:
+                hook = tool.widened_right_hook;
+                break;
+            case Widening::none:
+                break;
+        }
+    }
     BoxSize font;
-    HeaderRules rules{tool.old_weight, tool.new_weight,  tool.old_slant, tool.new_slant,
-                      &font,           tool.slant_ratio, tool.bbx_hook};
+    HeaderRules rules{tool.old_weight,
+                      tool.new_weight,
+                      tool.old_slant,
+                      tool.new_slant,
+                      &font,
+                      tool.slant_ratio,
+                      hook};
     HeaderResult header = run_header_pass(input, out, rules);
     if (header.end == HeaderResult::End::no_chars) {
         out.flush();
@@ -32,7 +50,7 @@ int filter(const ToolDescription& tool, const ToolOptions& options, ByteSource& 
     }
     std::optional<ProgressMeter> meter;
     if (options.verbose) meter = progress_new(header.glyph_count, columns, err);
-    tool.run_glyphs({tool, font, options, input, out, meter ? &*meter : nullptr});
+    tool.run_glyphs({tool, hook, font, options, input, out, meter ? &*meter : nullptr});
     source.reset();
     out.flush();
     if (meter) {

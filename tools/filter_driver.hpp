@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "box_lines.hpp"
 #include "byte_io.hpp"
 #include "failure.hpp"
 #include "glyph_keywords.hpp"
@@ -49,6 +50,7 @@ struct ToolDescription;
 // Everything the glyph section of a run works with.
 struct GlyphRun {
     const ToolDescription& tool;
+    BbxHook bbx_hook;  // the tool's, or with -w its widening one
     const BoxSize& font;
     const ToolOptions& options;
     LineReader& input;
@@ -65,6 +67,9 @@ struct ToolDescription {
     const char* new_slant;
     std::int32_t slant_ratio;
     BbxHook bbx_hook;
+    // The hooks that widen boxes on the left and on the right (-w), or none.
+    BbxHook widened_left_hook;
+    BbxHook widened_right_hook;
     // Runs the glyph section once the font's box is known: run_glyph_section
     // (glyph_loop.hpp) with the tool's GlyphSection.
     void (*run_glyphs)(const GlyphRun& run);
@@ -76,7 +81,7 @@ struct ToolDescription {
 // same box and the same line to write.
 class BoxChecker {
   public:
-    explicit BoxChecker(const ToolDescription& tool) : tool_(tool) {}
+    explicit BoxChecker(const GlyphRun& run) : hook_(run.bbx_hook), ratio_(run.tool.slant_ratio) {}
 
     // What to write in place of `line`; a line that fails throws BadLine.
     template <class Section>
@@ -86,7 +91,7 @@ class BoxChecker {
             return last_unchanged_ ? line.view() : std::string_view(last_text_, last_text_size_);
         }
         BoxSize box;
-        if (!tool_.bbx_hook(hook_out_, box, tool_.slant_ratio, line) || !section.accepts(box))
+        if (!hook_(hook_out_, box, ratio_, line) || !section.accepts(box))
             throw BadLine(BadLine::Kind::bounding_box, std::string(line.view()));
         section.take_box(box);
         remember(line, box);
@@ -108,7 +113,8 @@ class BoxChecker {
         last_box_ = box;
     }
 
-    const ToolDescription& tool_;
+    BbxHook hook_;
+    std::int32_t ratio_;
     HookOutput hook_out_;
     char last_line_[64];
     Line last_{last_line_, sizeof last_line_ + 1};
@@ -117,6 +123,12 @@ class BoxChecker {
     std::size_t last_text_size_ = 0;
     bool last_unchanged_ = false;
 };
+
+// The side boxes are widened on with these options, if they are.
+inline Widening widening(const ToolOptions& options) {
+    if (!options.widen) return Widening::none;
+    return options.left_shift ? Widening::left : Widening::right;
+}
 
 // A whole run of a tool: `args` without the program name; `columns` is the
 // COLUMNS variable or absent. Returns the exit status; writes the messages.

@@ -23,7 +23,7 @@ template <class Section>
 class GlyphLoop {
   public:
     GlyphLoop(const GlyphRun& run, Section& section)
-        : run_(run), section_(section), boxes_(run.tool), in_place_(!reference_paths()) {}
+        : run_(run), section_(section), boxes_(run), in_place_(!reference_paths()) {}
 
     void run() {
         Line line;

@@ -45,6 +45,8 @@ constexpr ToolDescription GLYPHSLOPE = {.name = "glyphslope",
                                         .new_slant = "I",
                                         .slant_ratio = SLANT_RATIO,
                                         .bbx_hook = slant_bbx,
+                                        .widened_left_hook = nullptr,
+                                        .widened_right_hook = nullptr,
                                         .run_glyphs = run_glyph_section<ObliqueSection>};
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The bold tool: every bitmap row is emboldened as it is read.
 #include <cstdlib>
+#include <string>
 
 #include "bit_row.hpp"
 #include "bold_words.hpp"
@@ -7,41 +8,52 @@
 #include "reference_paths.hpp"
 #include "row_runs.hpp"
 #include "tools.hpp"
+#include "widen_row.hpp"
 
 namespace glyph {
 namespace {
 
 // Bytes per row of a box `width` pixels wide; a width of 0 still takes a byte.
-std::uint32_t bytes_per_row(std::int32_t width) {
+std::uint32_t bytes_per_row(std::int64_t width) {
     return static_cast<std::uint32_t>((width - 1) / 8 + 1);
+}
+
+// The width a box is written with: one pixel more when it is widened.
+std::int64_t written_width(const BoxSize& box) {
+    return std::int64_t{box.width} + (box.widened ? 1 : 0);
 }
 
 class BoldSection final : public GlyphSection {
   public:
     BoldSection(const BoxSize& font, const ToolOptions& options, ByteSink& out)
-        : font_bytes_(bytes_per_row(font.width)),
-          glyph_bytes_(font_bytes_),
+        : font_bytes_(bytes_per_row(written_width(font))),
           rule_{options.left_shift, options.reflect_left},
+          side_(widening(options)),
           reference_(reference_paths()),
-          narrow_(words_path(glyph_bytes_)),
-          out_(out) {}
+          out_(out) {
+        take_box(font);  // rows before the first BBX line
+    }
 
     // The check is on bytes, so that no row is wider than the font's rows.
     bool accepts(const BoxSize& box) const override {
-        return !box.width_oversized && bytes_per_row(box.width) <= font_bytes_;
+        return !box.width_oversized && bytes_per_row(written_width(box)) <= font_bytes_;
     }
     void take_box(const BoxSize& box) override {
-        glyph_bytes_ = bytes_per_row(box.width);
-        narrow_ = words_path(glyph_bytes_);
+        width_ = static_cast<std::size_t>(box.width < 0 ? 0 : box.width);
+        widened_ = box.widened;
+        in_bytes_ = bytes_per_row(box.width);
+        out_bytes_ = bytes_per_row(written_width(box));
+        narrow_ = !reference_ && out_bytes_ <= 8;
     }
 
     // Rows of one word, nearly all of them, are read, emboldened and written
     // here in line; wider rows and the reference path go out of line.
     void bitmap_row(const Line& line) override {
         if (!narrow_) return other_row(line);
-        const std::uint64_t row = read_hex_word(line.data, line.size, 2 * glyph_bytes_);
+        std::uint64_t row = read_hex_word(line.data, line.size, 2 * in_bytes_);
+        if (widened_) row = widen_word(row, width_, side_);
         const std::uint64_t bold = embolden_word(row, 0, 0, rule_);
-        put_hex_row(out_, &bold, glyph_bytes_, HexCase::lower);
+        put_hex_row(out_, &bold, out_bytes_, HexCase::lower);
     }
 
     // The same for a run of rows straight from the block.
@@ -49,50 +61,82 @@ class BoldSection final : public GlyphSection {
         if (!narrow_) return 0;
         std::size_t taken = 0;
         with_bold_rule(rule_, [&](auto left_shift, auto reflect_left) {
-            taken = with_row_bytes(glyph_bytes_, [&](auto bytes) {
-                return write_row_run<bytes>(
-                    first, last, out_, HexCase::lower, [](std::uint64_t row) {
-                        return embolden_word<decltype(left_shift)::value,
-                                             decltype(reflect_left)::value>(row, 0, 0);
-                    });
+            constexpr bool left = decltype(left_shift)::value,
+                           reflect = decltype(reflect_left)::value;
+            taken = with_row_bytes(in_bytes_, [&](auto bytes) -> std::size_t {
+                constexpr std::size_t in = decltype(bytes)::value;
+                if (!widened_)
+                    return write_row_run<in, in>(
+                        first, last, out_, HexCase::lower,
+                        [](std::uint64_t row) { return embolden_word<left, reflect>(row, 0, 0); });
+                // The widened row may take one byte more.
+                const auto widened = [width = width_, side = side_](std::uint64_t row) {
+                    return embolden_word<left, reflect>(widen_word(row, width, side), 0, 0);
+                };
+                if (out_bytes_ == in)
+                    return write_row_run<in, in>(first, last, out_, HexCase::lower, widened);
+                if constexpr (in < 8)
+                    return write_row_run<in, in + 1>(first, last, out_, HexCase::lower, widened);
+                return 0;
             });
         });
         return taken;
     }
 
   private:
-    bool words_path(std::uint32_t bytes) const { return !reference_ && bytes <= 8; }
-
     [[gnu::noinline]] void other_row(const Line& line) {
         if (!reference_) {
-            write_bold_row(out_, line.data, line.size, glyph_bytes_, rule_, words_);
+            if (!widened_) {
+                write_bold_row(out_, line.data, line.size, in_bytes_, rule_, words_);
+                return;
+            }
+            // The row read and its widened form share one block.
+            const std::size_t in = words_for_bytes(in_bytes_), out = words_for_bytes(out_bytes_);
+            words_.reserve(in + out);
+            read_hex_row(line.data, line.size, 2 * in_bytes_, words_.data());
+            widen_words(words_.data(), words_.data() + in, width_, side_);
+            write_bold_words(out_, words_.data() + in, out_bytes_, rule_, bold_words_);
             return;
         }
-        row_.reserve(glyph_bytes_);
         char text[LINE_BUFFER_SIZE];
-        embolden_row(row_, line.c_str(text), glyph_bytes_, rule_.left_shift, rule_.reflect_left);
-        print_bit_row(out_, row_, glyph_bytes_);
+        const char* row = line.c_str(text);
+        std::string widened;
+        if (widened_) {
+            widened = widened_hex_row(row, 2 * in_bytes_, width_, side_);
+            row = widened.c_str();
+        }
+        bit_row_.reserve(out_bytes_);
+        embolden_row(bit_row_, row, out_bytes_, rule_.left_shift, rule_.reflect_left);
+        print_bit_row(out_, bit_row_, out_bytes_);
     }
 
     std::uint32_t font_bytes_;
-    std::uint32_t glyph_bytes_;
     BoldRule rule_;
+    Widening side_;
     bool reference_;
-    bool narrow_;  // the rows of the glyph in hand take the one-word path
     ByteSink& out_;
-    // Both grow with the widest row met, not the declared font width.
-    PodArray<std::uint64_t> words_;
-    BitRow row_;
+    // The glyph in hand: its width, whether its box is widened, the bytes of
+    // its rows as read and as written, whether they fit the one-word path.
+    std::size_t width_ = 0;
+    bool widened_ = false;
+    std::uint32_t in_bytes_ = 1;
+    std::uint32_t out_bytes_ = 1;
+    bool narrow_ = false;
+    // Grown with the widest row met, not the declared font width.
+    PodArray<std::uint64_t> words_, bold_words_;
+    BitRow bit_row_;
 };
 
 constexpr ToolDescription GLYPHSTOUT = {.name = "glyphstout",
-                                        .option_letters = "lrLRVh",
+                                        .option_letters = "lrLRwVh",
                                         .old_weight = "Medium",
                                         .new_weight = "Bold",
                                         .old_slant = nullptr,
                                         .new_slant = nullptr,
                                         .slant_ratio = 0,
                                         .bbx_hook = read_bbx_size,
+                                        .widened_left_hook = read_bbx_widened_left,
+                                        .widened_right_hook = read_bbx_widened_right,
                                         .run_glyphs = run_glyph_section<BoldSection>};
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The bold-oblique tool: each glyph is slanted, then every slanted row is
 // emboldened and written in lowercase hex.
 #include <cstdlib>
+#include <string>
 
 #include "bit_row.hpp"
 #include "bold_words.hpp"
@@ -8,17 +9,25 @@
 #include "slant_geometry.hpp"
 #include "slant_section.hpp"
 #include "tools.hpp"
+#include "widen_row.hpp"
 
 namespace glyph {
 
 void embolden_grid(ByteSink& out, CellGrid& grid, std::int64_t width, std::int32_t count,
-                   bool left_shift, bool reflect_left, BitRow& row) {
-    const std::size_t bytes = static_cast<std::size_t>((width - 1) / 8 + 1);
+                   bool left_shift, bool reflect_left, BitRow& row, Widening widen) {
+    const std::int64_t written = widen == Widening::none ? width : width + 1;
+    const std::size_t bytes = static_cast<std::size_t>((written - 1) / 8 + 1);
     row.reserve(bytes);
     cells_to_hex(grid, width, count);
+    std::string widened;
     for (std::int32_t i = 0; i < count; ++i) {
-        embolden_row(row, grid.work_row(static_cast<std::size_t>(i)), bytes, left_shift,
-                     reflect_left);
+        const char* text = grid.work_row(static_cast<std::size_t>(i));
+        if (widen != Widening::none) {
+            const auto cells = static_cast<std::size_t>(width);
+            widened = widened_hex_row(text, 2 * ((cells + 7) / 8), cells, widen);
+            text = widened.c_str();
+        }
+        embolden_row(row, text, bytes, left_shift, reflect_left);
         print_bit_row(out, row, bytes);
     }
 }
@@ -28,15 +37,19 @@ namespace {
 class BoldObliqueSection final : public SlantSection {
   public:
     BoldObliqueSection(const BoxSize& font, const ToolOptions& options, ByteSink& out)
-        : SlantSection(font, out), rule_{options.left_shift, options.reflect_left} {}
+        : SlantSection(font, out),
+          rule_{options.left_shift, options.reflect_left},
+          side_(widening(options)) {}
 
   protected:
     void write_rows(CellGrid& grid, std::int64_t width, std::int32_t count) override {
-        embolden_grid(out_, grid, width, count, rule_.left_shift, rule_.reflect_left, row_);
+        embolden_grid(out_, grid, width, count, rule_.left_shift, rule_.reflect_left, row_,
+                      glyph_widened() ? side_ : Widening::none);
     }
     // As embolden_grid writes a row: a width of 0 still takes a byte.
     void write_bit_rows(const std::uint64_t* rows, std::size_t count, std::size_t words,
                         std::size_t width) override {
+        if (glyph_widened()) return write_widened_rows(rows, count, words, width);
         const std::size_t bytes = width == 0 ? 1 : (width + 7) / 8;
         if (words == 1) {
             with_bold_rule(rule_, [&](auto left_shift, auto reflect_left) {
@@ -56,19 +69,47 @@ class BoldObliqueSection final : public SlantSection {
     }
 
   private:
+    // The slanted rows with a clear pixel added on the growth side (-w).
+    void write_widened_rows(const std::uint64_t* rows, std::size_t count, std::size_t words,
+                            std::size_t width) {
+        const std::size_t bytes = width / 8 + 1;  // of width + 1 pixels
+        if (words == 1 && width < 64) {
+            with_bold_rule(rule_, [&](auto left_shift, auto reflect_left) {
+                with_row_bytes(bytes, [&](auto fixed) {
+                    write_word_rows<fixed>(out_, rows, count, HexCase::lower,
+                                           [width, side = side_](std::uint64_t row) {
+                                               return embolden_word<decltype(left_shift)::value,
+                                                                    decltype(reflect_left)::value>(
+                                                   widen_word(row, width, side), 0, 0);
+                                           });
+                    return 0;
+                });
+            });
+            return;
+        }
+        widened_.reserve(words_for_bytes(bytes));
+        for (std::size_t i = 0; i < count; ++i) {
+            widen_words(rows + i * words, widened_.data(), width, side_);
+            write_bold_words(out_, widened_.data(), bytes, rule_, scratch_);
+        }
+    }
+
     BoldRule rule_;
+    Widening side_;
     BitRow row_;  // one for the run, grown to the widest glyph
-    PodArray<std::uint64_t> scratch_;
+    PodArray<std::uint64_t> scratch_, widened_;
 };
 
 constexpr ToolDescription GLYPHSTOUTSLOPE = {.name = "glyphstoutslope",
-                                             .option_letters = "lrLRpVh",
+                                             .option_letters = "lrLRwpVh",
                                              .old_weight = "Medium",
                                              .new_weight = "Bold",
                                              .old_slant = "R",
                                              .new_slant = "I",
                                              .slant_ratio = SLANT_RATIO,
                                              .bbx_hook = slant_bbx,
+                                             .widened_left_hook = slant_bbx_widened_left,
+                                             .widened_right_hook = slant_bbx_widened_right,
                                              .run_glyphs = run_glyph_section<BoldObliqueSection>};
 
 }  // namespace

@@ -10,6 +10,10 @@
 namespace glyph {
 namespace {
 
+std::int64_t slanted_width(const BoxSize& box) {
+    return std::int64_t{box.extra} + box.width + (box.widened ? 1 : 0);
+}
+
 template <class Mask>
 Mask row_mask(std::uint64_t high, std::uint64_t low);
 template <>
@@ -40,15 +44,16 @@ SlantSection::SlantSection(const BoxSize& font, ByteSink& out)
     : out_(out),
       font_(font),
       glyph_(font),
-      font_slanted_width_(std::int64_t{font.extra} + font.width),
+      font_slanted_width_(slanted_width(font)),
       patterns_(load_slant_patterns(SLANT_RATIO)),
       masks_(compile_slant_masks(patterns_.data())),
       reference_(reference_paths()) {}
 
-// Held on slanted widths: a glyph lower than the font slants less and may be
-// wider. The sums are taken without wrap-around.
+// Held on slanted widths (widened ones as written with -w): a glyph lower
+// than the font slants less and may be wider. The sums are taken without
+// wrap-around.
 bool SlantSection::accepts(const BoxSize& box) const {
-    return !box.oversized() && std::int64_t{box.extra} + box.width <= font_slanted_width_ &&
+    return !box.oversized() && slanted_width(box) <= font_slanted_width_ &&
            box.height <= font_.height;
 }
 

@@ -29,6 +29,8 @@ class SlantSection : public GlyphSection {
     void end_glyph() override;
 
   protected:
+    // Whether the glyph in hand has its box widened (-w).
+    bool glyph_widened() const { return glyph_.widened; }
     // Writes the glyph's `count` slanted rows from the cell grid, each `width` cells wide.
     virtual void write_rows(CellGrid& grid, std::int64_t width, std::int32_t count) = 0;
     // Writes the glyph's `count` slanted rows of `width` pixels, held one

@@ -26,6 +26,9 @@ ToolOptions scan_options(std::span<const std::string> args, std::string_view let
             case 'V':
                 options.verbose = true;
                 break;
+            case 'w':
+                options.widen = true;
+                break;
             case 'h':
                 options.action = ToolOptions::Action::help;
                 return options;
@@ -63,6 +66,9 @@ std::string help_text(std::string_view name, std::string_view letters) {
                 break;
             case 'R':
                 what = "reflect right edge (default)";
+                break;
+            case 'w':
+                what = "widen glyph boxes by one pixel on the growth side";
                 break;
             case 'p':
                 what = "print a pattern table for pixel correction used by slanting";

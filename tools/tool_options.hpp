@@ -14,6 +14,7 @@ struct ToolOptions {
     bool left_shift = true;     // -l on, -r off
     bool reflect_left = false;  // -L on, -R off
     bool verbose = false;       // -V
+    bool widen = false;         // -w: boxes one pixel wider on the growth side
     const char* input_path = nullptr;
 };
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "bit_row.hpp"
+#include "box_lines.hpp"
 #include "byte_io.hpp"
 #include "cell_grid.hpp"
 
@@ -19,7 +20,9 @@ int run_glyphstoutslope(std::span<const std::string> args, ByteSource& in, ByteS
 
 // Emboldens and writes the first `count` rows of a slanted glyph, each `width`
 // pixels wide, in lowercase hex. `row` is the scratch row, grown as needed.
+// With `widen`, each row first gets a clear pixel on that side (-w).
 void embolden_grid(ByteSink& out, CellGrid& grid, std::int64_t width, std::int32_t count,
-                   bool left_shift, bool reflect_left, BitRow& row);
+                   bool left_shift, bool reflect_left, BitRow& row,
+                   Widening widen = Widening::none);
 
 }  // namespace glyph
