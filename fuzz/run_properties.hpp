@@ -87,6 +87,10 @@ inline const std::vector<OptionSet>& option_sets() {
         {{"--help", "-", "-r", "-L"}, nullptr},
         {{"-V", "-r", "-L"}, "  25x"},
         {{"-R", "-L", "-p"}, nullptr},
+        {{"-w"}, nullptr},
+        {{"-w", "-r"}, nullptr},
+        {{"-r", "-L", "-w"}, nullptr},
+        {{"-V", "-wide", "-l"}, "40"},
     };
     return sets;
 }

@@ -71,15 +71,22 @@ bool has_set_cell_near(const MaskedPattern& entry, std::int32_t row) {
     return (entry.input[static_cast<std::size_t>(k)].set & near) != 0;
 }
 
+// The entries each code of one row's cells admits.
+std::array<std::uint64_t, 1u << FILTER_CELLS> row_filter(const SlantMasks& masks, std::int32_t row) {
+    std::array<std::uint64_t, 1u << FILTER_CELLS> admits{};
+    for (std::uint32_t cells = 0; cells < admits.size(); ++cells)
+        for (std::size_t e = 0; e < masks.count; ++e)
+            if (row_admits(masks.entries[e], row, cells)) admits[cells] |= std::uint64_t{1} << e;
+    return admits;
+}
+
 RowPairFilter make_filter(const SlantMasks& masks, std::int32_t upper, std::int32_t lower) {
     RowPairFilter f;
     f.rows[0] = upper;
     f.rows[1] = lower;
+    const auto above = row_filter(masks, upper), below = row_filter(masks, lower);
     for (std::uint32_t code = 0; code < f.admits.size(); ++code)
-        for (std::size_t e = 0; e < masks.count; ++e)
-            if (row_admits(masks.entries[e], upper, code >> FILTER_CELLS) &&
-                row_admits(masks.entries[e], lower, code & ((1u << FILTER_CELLS) - 1)))
-                f.admits[code] |= std::uint64_t{1} << e;
+        f.admits[code] = above[code >> FILTER_CELLS] & below[code & ((1u << FILTER_CELLS) - 1)];
     return f;
 }
 

@@ -98,6 +98,7 @@ class BoldSection final : public GlyphSection {
             write_bold_words(out_, words_.data() + in, out_bytes_, rule_, bold_words_);
             return;
         }
+        bit_row_.reserve(out_bytes_);  // first: a row too wide for memory stops here
         char text[LINE_BUFFER_SIZE];
         const char* row = line.c_str(text);
         std::string widened;
@@ -105,7 +106,6 @@ class BoldSection final : public GlyphSection {
             widened = widened_hex_row(row, 2 * in_bytes_, width_, side_);
             row = widened.c_str();
         }
-        bit_row_.reserve(out_bytes_);
         embolden_row(bit_row_, row, out_bytes_, rule_.left_shift, rule_.reflect_left);
         print_bit_row(out_, bit_row_, out_bytes_);
     }

@@ -574,6 +574,38 @@ case("standard-output-closed", SMALL_FONT, {"all": (1, "", "Write error: Bad fil
      mode="closed-stdout")
 
 
+# --- -w: boxes one pixel wider on the growth side (glyphslope ignores it) --------
+
+# With -w a box line needs all four numbers; the slanting tools need them anyway.
+case("widen-box-without-offsets", head_in("8 16") + glyph("8 1 0 0", "FF"),
+     per_tool(lambda t: (1, "STARTFONT 2.1\n" + FONT_OUT[t], bbx_message("FONTBOUNDINGBOX 8 16\n"))),
+     args=["-w"])
+
+# A box whose widened width would pass 2147483647 is unreadable; unwidened, it passes.
+case("widen-width-overflow", head_in("2147483647 1 0 0", "CHARS 0\n"),
+     {"glyphstout": (1, "STARTFONT 2.1\n" + FONT_OUT["glyphstout"],
+                     bbx_message("FONTBOUNDINGBOX 2147483647 1 0 0\n")),
+      "glyphslope": (0, head_out("glyphslope", "2147483647 1 0 0", chars="CHARS 0\n"), ""),
+      "glyphstoutslope": (1, "STARTFONT 2.1\n" + FONT_OUT["glyphstoutslope"],
+                          bbx_message("FONTBOUNDINGBOX 2147483647 1 0 0\n"))},
+     args=["-w"])
+
+# Ink in both edge columns of a glyph three rows high (no slant): X.....X. of a
+# 7-pixel box becomes XX....XX of an 8-pixel box, on either side of growth.
+case("widen-edge-ink-left", head_in("8 3 -2 -1") + glyph("7 3 -3 1", "82", "82", "82"),
+     {"glyphstout": (0, head_out("glyphstout", "9 3 -3 -1") + glyph("8 3 -4 1", "c3", "c3", "c3"), ""),
+      "glyphslope": (0, head_out("glyphslope", "8 3 -2 -1") + glyph("7 3 -3 1", "82", "82", "82"), ""),
+      "glyphstoutslope": (0, head_out("glyphstoutslope", "9 3 -3 -1") +
+                          glyph("8 3 -4 1", "c3", "c3", "c3"), "")},
+     args=["-w"])
+case("widen-edge-ink-right", head_in("8 3 -2 -1") + glyph("7 3 -3 1", "82", "82", "82"),
+     {"glyphstout": (0, head_out("glyphstout", "9 3 -2 -1") + glyph("8 3 -3 1", "c3", "c3", "c3"), ""),
+      "glyphslope": (0, head_out("glyphslope", "8 3 -2 -1") + glyph("7 3 -3 1", "82", "82", "82"), ""),
+      "glyphstoutslope": (0, head_out("glyphstoutslope", "9 3 -2 -1") +
+                          glyph("8 3 -3 1", "c3", "c3", "c3"), "")},
+     args=["-w", "-r"])
+
+
 def write_bytes(path, text):
     with open(path, "wb") as f:
         f.write(text.encode("latin-1"))
