@@ -49,6 +49,11 @@ unit tests of its own), the algorithm that applies it is restated here.
   slant-reference    glyphslope: each row equals the reference slant below
   bold-of-slope      glyphstoutslope: each row is the bold formula applied to
                      the glyphslope row of the same glyph
+  bold-of-widened    with -w: each row is the bold formula applied to the row
+                     (glyphstout: cut to the box width; glyphstoutslope: the
+                     glyphslope row) with a clear pixel added on the growth
+                     side, and every box line of non-zero width and height is
+                     one pixel wider there (x offset one less with -l)
   roundtrip          compiled by bdftopcf and decompiled by pcf2bdf: same
                      names, encodings, advances and set pixels in place
   freetype-pixels    FreeType shows every encoded glyph with the box, origin,
@@ -206,7 +211,30 @@ def box_line(keyword_text, box):
     return b"%s %d %d %d %d\n" % (keyword_text, *box)
 
 
-def expected_header_line(tool, line):
+def widened_box(box, left_shift):
+    """A box written one pixel wider on the growth side (-w), unless empty."""
+    w, h, x, y = box
+    if w == 0 or h == 0:
+        return box
+    return w + 1, h, x - 1 if left_shift else x, y
+
+
+def written_box_line(tool, line, widen, left_shift):
+    """A FONTBOUNDINGBOX or BBX line as the tool writes it; None where the
+    tool cannot read it."""
+    key = keyword(line)
+    box = numbers(line)
+    if tool == "glyphstout" and not widen:
+        return line
+    if len(box) < 4:
+        return None
+    written = tuple(box[:4]) if tool == "glyphstout" else slanted_box(*box[:4])
+    if widen and box[0] != 0 and box[1] != 0:
+        return box_line(key, widened_box(written, left_shift))
+    return line if tool == "glyphstout" else box_line(key, written)
+
+
+def expected_header_line(tool, line, widen=False, left_shift=True):
     rules = RULES[tool]
     key = keyword(line)
     weight, slant = rules["weight"], rules["slant"]
@@ -222,9 +250,8 @@ def expected_header_line(tool, line):
         return replace_all_nocase(line, old_w, new_w)
     if key == b"SLANT" and slant:
         return replace_all_nocase(line, b'"' + slant[0][:2] + b'"', b'"' + slant[1][:2] + b'"')
-    if key == b"FONTBOUNDINGBOX" and tool != "glyphstout":
-        box = numbers(line)
-        return box_line(key, slanted_box(*box[:4])) if len(box) >= 4 else None
+    if key == b"FONTBOUNDINGBOX":
+        return written_box_line(tool, line, widen, left_shift)
     return line
 
 
@@ -424,14 +451,15 @@ def show(line):
     return line.rstrip(b"\n").decode("latin-1")
 
 
-def check_header(report, tool, src, out):
+def check_header(report, tool, opts, src, out):
+    widen, left_shift = "-w" in opts, "-r" not in opts
     report.declare("header")
     if len(out.header) != len(src.header):
         report.fail("header", None, None,
                     "header has %d lines, expected %d" % (len(out.header), len(src.header)))
         return
     for number, (a, b) in enumerate(zip(src.header, out.header), 1):
-        want = expected_header_line(tool, a)
+        want = expected_header_line(tool, a, widen, left_shift)
         if b != want:
             report.fail("header", None, None, "header line %d is '%s', expected '%s'"
                         % (number, show(b), show(want) if want is not None else "nothing"))
@@ -455,7 +483,8 @@ def match_glyphs(report, src, out):
     return list(zip(src.glyphs, out.glyphs))
 
 
-def check_copied_lines(report, tool, pairs, src, out):
+def check_copied_lines(report, tool, opts, pairs, src, out):
+    widen, left_shift = "-w" in opts, "-r" not in opts
     report.declare("copied-lines", "bbx-rule")
     for a, b in pairs:
         if len(a.meta) != len(b.meta):
@@ -464,13 +493,7 @@ def check_copied_lines(report, tool, pairs, src, out):
             continue
         for la, lb in zip(a.meta, b.meta):
             if keyword(la) == b"BBX":
-                box = numbers(la)
-                if tool == "glyphstout":
-                    want = la
-                elif len(box) >= 4:
-                    want = box_line(b"BBX", slanted_box(*box[:4]))
-                else:
-                    want = None
+                want = written_box_line(tool, la, widen, left_shift)
                 if lb != want:
                     report.fail("bbx-rule", a, None, "'%s' written for '%s', expected '%s'"
                                 % (show(lb), show(la), show(want) if want is not None else "nothing"))
@@ -486,15 +509,18 @@ def check_rows(report, tool, opts, pairs, slope_pairs, patterns):
     """Row count and layout, and the pixels: the bold formula, the reference slant."""
     left_shift = "-r" not in opts
     reflect_left = "-L" in opts
+    widen = "-w" in opts and tool != "glyphslope"
+    formula = "bold-of-widened" if widen else "bold-formula"
+    of_slope = "bold-of-widened" if widen else "bold-of-slope"
     names = ["row-count", "row-format"]
     if tool == "glyphstout":
-        names += ["bold-formula", "bold-grows-one-side"]
+        names += [formula, "bold-grows-one-side"]
         if left_shift != reflect_left:
             names.append("bold-keeps-pixels")
     elif tool == "glyphslope":
         names += ["slant-fill-clear", "slant-untouched-rows", "slant-reference"]
     else:
-        names += ["bold-of-slope"]
+        names += [of_slope]
     if tool != "glyphslope" and left_shift:
         names.append("bold-stays-in-box")
     report.declare(*names)
@@ -505,13 +531,16 @@ def check_rows(report, tool, opts, pairs, slope_pairs, patterns):
             continue
         w, h = b.bbx[0], b.bbx[1]
         win = a.bbx[0] if a.bbx else 0
+        # With -w a box of non-zero width and height grows by a clear column.
+        widened = widen and a.bbx is not None and a.bbx[0] != 0 and a.bbx[1] != 0
         if len(b.rows) != h:
             report.fail("row-count", a, None, "%d rows written for a box of height %d" % (len(b.rows), h))
         if tool == "glyphstout":
             nbytes = row_bytes(w)
         else:
             cells = win + slant_extra(h) if h >= 1 else 0
-            nbytes = (cells + 7) // 8
+            slope_bytes = (cells + 7) // 8
+            nbytes = (cells + widened + 7) // 8
             if tool == "glyphstoutslope":
                 nbytes = max(nbytes, 1)
         digits = 2 * nbytes
@@ -530,10 +559,14 @@ def check_rows(report, tool, opts, pairs, slope_pairs, patterns):
                 if r >= len(a.rows):
                     continue
                 read = a.rows[r].decode("latin-1")
-                source = read_row(a.rows[r], nbytes)
+                if widened:
+                    source = widen_row(read_row(a.rows[r], row_bytes(win)), row_bytes(win), win,
+                                       nbytes, left_shift)
+                else:
+                    source = read_row(a.rows[r], nbytes)
                 want = bold(source, nbytes, left_shift, reflect_left)
                 if value != want:
-                    report.fail("bold-formula", a, r, "row %s written for %s, expected %s"
+                    report.fail(formula, a, r, "row %s written for %s, expected %s"
                                 % (text.decode(), read, hex_text(want, digits, False).decode()))
                 if left_shift != reflect_left and source & box_mask & ~value:
                     report.fail("bold-keeps-pixels", a, r,
@@ -546,16 +579,29 @@ def check_rows(report, tool, opts, pairs, slope_pairs, patterns):
             elif tool == "glyphstoutslope" and slope_pairs is not None:
                 slope_rows = slope_pairs[n][1].rows
                 if r < len(slope_rows):
-                    source = read_row(slope_rows[r], nbytes)
+                    if widened:
+                        source = widen_row(read_row(slope_rows[r], slope_bytes), slope_bytes,
+                                           cells, nbytes, left_shift)
+                    else:
+                        source = read_row(slope_rows[r], nbytes)
                     note_lost_growth(report, a, r, source, nbytes, w, left_shift)
                     want = bold(source, nbytes, left_shift, reflect_left)
                     if value != want:
-                        report.fail("bold-of-slope", a, r,
+                        report.fail(of_slope, a, r,
                                     "row %s written, the oblique row %s emboldened is %s"
                                     % (text.decode(), slope_rows[r].decode(),
                                        hex_text(want, digits, False).decode()))
         if tool == "glyphslope" and h >= 1 and len(b.rows) == h:
             check_slant_glyph(report, a, b, win, h, nbytes, patterns)
+
+
+def widen_row(row, row_bytes_count, width, bytes_count, left_shift):
+    """A row of `width` pixels read in row_bytes_count bytes, cut to its width,
+    with a clear pixel added at the left (-l) or the right (-r), as a value of
+    bytes_count bytes."""
+    kept = row >> (8 * row_bytes_count - width) if width else 0
+    total = 8 * bytes_count
+    return kept << (total - width - (1 if left_shift else 0)) if width else 0
 
 
 def note_lost_growth(report, glyph, r, source, nbytes, w, left_shift):
@@ -712,10 +758,10 @@ def check_run(args, src, run_item, slope_cache):
         return True  # the program failed; run.sh has recorded it
     try:
         out = Font(base + ".bdf")
-        check_header(report, tool, src, out)
+        check_header(report, tool, opts.split(), src, out)
         pairs = match_glyphs(report, src, out)
         if pairs is not None:
-            check_copied_lines(report, tool, pairs, src, out)
+            check_copied_lines(report, tool, opts.split(), pairs, src, out)
             slope_pairs = None
             if tool == "glyphstoutslope":
                 slope_path = os.path.join(args.dir, "slope.bdf")
@@ -763,6 +809,8 @@ NOTE_COLUMNS = [
     ("glyphstout -r", "glyphstout -r", "growth-lost-at-right-edge"),
     ("glyphstoutslope", "glyphstoutslope", "growth-lost-at-left-edge"),
     ("glyphstoutslope -r", "glyphstoutslope -r", "growth-lost-at-right-edge"),
+    ("glyphstout -w", "glyphstout -w", "growth-lost-at-left-edge"),
+    ("glyphstoutslope -w -r", "glyphstoutslope -w -r", "growth-lost-at-right-edge"),
 ]
 
 
@@ -800,7 +848,7 @@ def run_summary(args):
         print("  ".join(v.ljust(widths[i]) for i, v in enumerate(r)).rstrip())
     if notes:
         print("\nrows with a pixel on the box edge whose bold growth falls outside the box"
-              " (the boxes are not widened; not failures):")
+              " (the boxes are not widened but with -w; not failures):")
         note_table = [["font"] + [title for title, _, _ in NOTE_COLUMNS]]
         for font in rows:
             note_table.append([font] + [notes.get((font, run, check), "0") for _, run, check in NOTE_COLUMNS])

@@ -33,6 +33,8 @@ RUNS=(
     "glyphstoutslope|-r|stoutslope-r"
     "glyphstoutslope|-L|stoutslope-L"
     "glyphstoutslope|-r -L|stoutslope-rL"
+    "glyphstout|-w|stout-w"
+    "glyphstoutslope|-w -r|stoutslope-wr"
 )
 
 # One result line: font, run, check, ok or FAIL, failures, message.
@@ -348,6 +350,10 @@ echo "== runs (two fonts at a time)"
 t=$SECONDS
 # The fonts of fonts.txt, largest first so that the two workers end together.
 mapfile -t names < <(awk '!/^#/ && NF { n = $1; sub(/.*\//, "", n); sub(/\.gz$/, "", n); sub(/\.pcf$/, "", n); print n }' "$here/fonts.txt")
+# GLYPHFILTERS_FONTS="name ..." runs those fonts of the list only.
+if [[ -n ${GLYPHFILTERS_FONTS:-} ]]; then
+    read -ra names <<<"$GLYPHFILTERS_FONTS"
+fi
 for name in "${names[@]}"; do
     printf '%s %s\n' "$(stat -c %s "$cache/$name.bdf")" "$name"
 done | sort -rn | awk '{ print $2 }' | xargs -P2 -n1 bash "$here/run.sh" --one-font
@@ -359,7 +365,7 @@ if ! cat "$GF_WORK"/fonts/*/log.txt | grep '^FAIL'; then
     echo "none"
 fi
 echo
-echo "== summary (checks passed per font, over the 9 runs)"
+echo "== summary (checks passed per font, over the ${#RUNS[@]} runs)"
 status=0
 "$GF_PYTHON" "$here/check_invariants.py" summary "$GF_WORK"/fonts/*/results.tsv || status=1
 echo
