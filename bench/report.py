@@ -66,7 +66,10 @@ def time_commands(commands, runs, warmup):
 
 def peak_rss_kib(argv):
     """Peak resident memory of a run, measured by GNU time: a child of this
-    script would count the script's own pages, copied before its exec."""
+    script would count the script's own pages, copied before its exec. 0 when
+    GNU time is not installed."""
+    if not os.path.exists("/usr/bin/time"):
+        return 0
     with tempfile.NamedTemporaryFile(mode="r") as report:
         with open(os.devnull, "wb") as null:
             subprocess.run(["/usr/bin/time", "-o", report.name, "-f", "%M"] + argv,

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Whole-process speed of the three programs against `cat FONT > /dev/null`.
 #
-#   bench/run.sh [--runs N] [--baseline DIR] [--tiny] [FONT_NAME...]
+#   bench/run.sh [--runs N] [--bin DIR] [--baseline DIR] [--tiny] [FONT_NAME...]
 #
 # Builds Release programs in build-bench/, gets the real fonts through the
 # integration suite's fetch_fonts.sh, times every program and `cat` on each
@@ -10,8 +10,9 @@
 # FONT_NAME is a font of tests/integration/fonts.txt without its suffix; the
 # default set is Unifont, the largest CJK font, two fonts with wide glyphs and
 # a proportional font. --tiny times the sample font only (no fonts fetched):
-# the check that the bench itself works. --baseline DIR times the programs in
-# DIR beside the new ones. Time it on a quiet machine.
+# the check that the bench itself works. --bin DIR times the programs built in
+# DIR instead of building them; --baseline DIR times the programs in DIR
+# beside the new ones. Time it on a quiet machine: nothing else running.
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -19,21 +20,27 @@ root=$(cd "$here/.." && pwd)
 build=${GLYPH_BENCH_BUILD:-$root/build-bench}
 
 runs=11
+bin=
 baseline=()
 tiny=0
 names=()
 while (($#)); do
     case $1 in
         --runs) runs=$2; shift 2 ;;
+        --bin) bin=$2; shift 2 ;;
         --baseline) baseline=(--baseline "$2"); shift 2 ;;
         --tiny) tiny=1; shift ;;
-        -h | --help) sed -n '2,15p' "$0"; exit 0 ;;
+        -h | --help) sed -n '2,17p' "$0"; exit 0 ;;
         *) names+=("$1"); shift ;;
     esac
 done
 
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DGLYPH_TESTS=OFF >/dev/null
-cmake --build "$build" -j2 --target glyphstout glyphslope glyphstoutslope >/dev/null
+if [[ -n $bin ]]; then
+    build=$bin
+else
+    cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DGLYPH_TESTS=OFF >/dev/null
+    cmake --build "$build" -j2 --target glyphstout glyphslope glyphstoutslope >/dev/null
+fi
 
 sample=$root/examples/sample-8x16.bdf
 if ((tiny)); then
