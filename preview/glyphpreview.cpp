@@ -153,13 +153,4 @@ int run_glyphpreview(std::span<const std::string> args, ByteSource& in, ByteSink
     }
 }
 
-int run_preview_process(int (*run)(std::span<const std::string>, ByteSource&, ByteSink&, ByteSink&),
-                        int argc, char** argv) {
-    std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
-    FdSource in(0, false);
-    FdSink out(1, 1 << 16);
-    FdSink err(2, 4096, true);  // a failure to report is not reported
-    return run(args, in, out, err);
-}
-
 }  // namespace glyph

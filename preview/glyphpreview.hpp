@@ -12,8 +12,4 @@ namespace glyph {
 int run_glyphpreview(std::span<const std::string> args, ByteSource& in, ByteSink& out,
                      ByteSink& err);
 
-// The process around a run: arguments and the standard streams.
-int run_preview_process(int (*run)(std::span<const std::string>, ByteSource&, ByteSink&, ByteSink&),
-                        int argc, char** argv);
-
 }  // namespace glyph

@@ -135,8 +135,4 @@ inline Widening widening(const ToolOptions& options) {
 int run_tool(const ToolDescription& tool, std::span<const std::string> args, ByteSource& in,
              ByteSink& out, ByteSink& err, const char* columns);
 
-// The process around run_*: arguments, standard streams and COLUMNS.
-int run_as_process(int (*run)(std::span<const std::string>, ByteSource&, ByteSink&, ByteSink&),
-                   int argc, char** argv);
-
 }  // namespace glyph

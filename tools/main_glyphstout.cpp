@@ -1,4 +1,4 @@
-#include "filter_driver.hpp"
+#include "process_entry.hpp"
 #include "tools.hpp"
 
 int main(int argc, char** argv) {
