@@ -72,7 +72,8 @@ bool has_set_cell_near(const MaskedPattern& entry, std::int32_t row) {
 }
 
 // The entries each code of one row's cells admits.
-std::array<std::uint64_t, 1u << FILTER_CELLS> row_filter(const SlantMasks& masks, std::int32_t row) {
+std::array<std::uint64_t, 1u << FILTER_CELLS> row_filter(const SlantMasks& masks,
+                                                         std::int32_t row) {
     std::array<std::uint64_t, 1u << FILTER_CELLS> admits{};
     for (std::uint32_t cells = 0; cells < admits.size(); ++cells)
         for (std::size_t e = 0; e < masks.count; ++e)
