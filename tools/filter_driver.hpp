@@ -86,7 +86,7 @@ class BoxChecker {
     // What to write in place of `line`; a line that fails throws BadLine.
     template <class Section>
     std::string_view check(Section& section, const Line& line) {
-        if (line.size == last_.size && std::memcmp(line.data, last_.data, line.size) == 0) {
+        if (line.size == last_size_ && std::memcmp(line.data, last_line_, line.size) == 0) {
             section.take_box(last_box_);
             return last_unchanged_ ? line.view() : std::string_view(last_text_, last_text_size_);
         }
@@ -102,12 +102,10 @@ class BoxChecker {
     void remember(const Line& line, const BoxSize& box) {
         const std::string_view text = hook_out_.view();
         last_unchanged_ = text.data() == line.data && text.size() == line.size;
-        if (line.size > sizeof last_line_ || text.size() > sizeof last_text_) {
-            last_.size = sizeof last_line_ + 1;  // matches no line
-            return;
-        }
+        last_size_ = 0;  // a line is never empty: matches none
+        if (line.size > sizeof last_line_ || text.size() > sizeof last_text_) return;
         std::memcpy(last_line_, line.data, line.size);
-        last_ = Line{last_line_, line.size};
+        last_size_ = line.size;
         std::memcpy(last_text_, text.data(), text.size());
         last_text_size_ = text.size();
         last_box_ = box;
@@ -117,7 +115,7 @@ class BoxChecker {
     std::int32_t ratio_;
     HookOutput hook_out_;
     char last_line_[64];
-    Line last_{last_line_, sizeof last_line_ + 1};
+    std::size_t last_size_ = 0;
     BoxSize last_box_;
     char last_text_[64];
     std::size_t last_text_size_ = 0;
