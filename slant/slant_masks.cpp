@@ -64,13 +64,6 @@ bool row_admits(const MaskedPattern& entry, std::int32_t row, std::uint32_t cell
     return true;
 }
 
-bool has_set_cell_near(const MaskedPattern& entry, std::int32_t row) {
-    const std::int32_t k = row - entry.input_offset;
-    if (k < 0 || k >= entry.input_count) return false;
-    const std::uint64_t near = ~(~std::uint64_t{0} >> FILTER_CELLS);
-    return (entry.input[static_cast<std::size_t>(k)].set & near) != 0;
-}
-
 // The entries each code of one row's cells admits.
 std::array<std::uint64_t, 1u << FILTER_CELLS> row_filter(const SlantMasks& masks,
                                                          std::int32_t row) {
@@ -118,11 +111,6 @@ SlantMasks compile_slant_masks(const SlantPattern* list) {
     // The rows next to the boundary row and the rows next to those: between
     // them they tell most entries apart.
     masks.filters = {make_filter(masks, -1, 0), make_filter(masks, -2, 1)};
-    masks.first_filter_needs_set = masks.count > 0;
-    for (std::size_t e = 0; e < masks.count; ++e)
-        masks.first_filter_needs_set = masks.first_filter_needs_set &&
-                                       has_set_cell_near(masks.entries[e], -1) &&
-                                       has_set_cell_near(masks.entries[e], 0);
     return masks;
 }
 

@@ -36,8 +36,8 @@ struct MaskedPattern {
     std::int32_t output_count = 0;
     std::array<MaskedInputRow, 6> input{};
     std::array<MaskedOutputRow, 4> output{};
-    // The set cells of all input rows; then the clear cells. A glyph is mostly
-    // clear, so its set cells rule out nearly every column first.
+    // The set cells and the clear cells of all input rows, for finding the
+    // columns of each row a cell at a time.
     std::array<MaskedCell, 36> set_cells{};
     std::array<MaskedCell, 36> clear_cells{};
     std::size_t set_cell_count = 0;
@@ -64,11 +64,8 @@ struct SlantMasks {
     // cell: where one of them holds no set cell, no entry can match.
     std::array<std::int32_t, 8> needed_rows{};
     std::size_t needed_count = 0;
-    // The filters, the rows next to the boundary row first. When every entry
-    // has a set cell among the first FILTER_CELLS cells of both rows of the
-    // first filter, only columns where both rows have one can admit anything.
+    // The filters: the rows next to the boundary row, and the rows next to those.
     std::array<RowPairFilter, 2> filters{};
-    bool first_filter_needs_set = false;
 };
 
 // Compiles a working list (up to its terminating entry).
