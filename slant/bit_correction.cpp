@@ -23,6 +23,22 @@ Mask widen(std::uint64_t cells) {
     return static_cast<Mask>(Mask{cells} << (MASK_BITS<Mask> - 64));
 }
 
+// The bits of a 32-bit value spread to the even bits of a 64-bit one: bit i
+// to bit 2 i.
+std::uint64_t spread_bits(std::uint64_t x) {
+    x = (x | x << 16) & 0x0000ffff0000ffffu;
+    x = (x | x << 8) & 0x00ff00ff00ff00ffu;
+    x = (x | x << 4) & 0x0f0f0f0f0f0f0f0fu;
+    x = (x | x << 2) & 0x3333333333333333u;
+    return (x | x << 1) & 0x5555555555555555u;
+}
+
+// Two rows of at most 32 columns with their bits interleaved, column j of
+// the first in bit 63 - 2 j and of the second in bit 62 - 2 j.
+std::uint64_t interleave(std::uint64_t first, std::uint64_t second) {
+    return spread_bits(first >> 32) << 1 | spread_bits(second >> 32);
+}
+
 // The leftmost column of a mask that is not empty.
 std::int64_t first_column(std::uint64_t m) {
     return __builtin_clzll(m);
@@ -106,6 +122,21 @@ std::uint64_t BitCorrection<Mask>::candidates(const SlantMasks& masks, std::int6
     Mask d = row_or_clear(b + far.rows[0]), e = row_or_clear(b + far.rows[1]);
     std::uint64_t admitted = 0;
     const std::size_t columns = static_cast<std::size_t>(w_) + 2;
+    if constexpr (MASK_BITS<Mask> == 64) {
+        if (columns <= 32) {
+            // Both rows of a filter in one word: one shift moves both to the
+            // next column, and the code is the top bits.
+            constexpr std::size_t code_shift = 64 - 2 * FILTER_CELLS;
+            std::uint64_t near_rows = interleave(a, c), far_rows = interleave(d, e);
+            for (std::size_t col = 0; col < columns; ++col) {
+                admitted |= near.admits_interleaved[near_rows >> code_shift] &
+                            far.admits_interleaved[far_rows >> code_shift];
+                near_rows <<= 2;
+                far_rows <<= 2;
+            }
+            return admitted;
+        }
+    }
     for (std::size_t col = 0; col < columns; ++col) {
         const auto near_code =
             static_cast<std::size_t>((a >> shift) << FILTER_CELLS | (c >> shift));

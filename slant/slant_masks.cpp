@@ -81,6 +81,14 @@ RowPairFilter make_filter(const SlantMasks& masks, std::int32_t upper, std::int3
     const auto above = row_filter(masks, upper), below = row_filter(masks, lower);
     for (std::uint32_t code = 0; code < f.admits.size(); ++code)
         f.admits[code] = above[code >> FILTER_CELLS] & below[code & ((1u << FILTER_CELLS) - 1)];
+    for (std::uint32_t code = 0; code < f.admits.size(); ++code) {
+        std::uint32_t first = 0, second = 0;
+        for (std::size_t t = 0; t < FILTER_CELLS; ++t) {
+            first |= ((code >> (2 * FILTER_CELLS - 1 - 2 * t)) & 1) << (FILTER_CELLS - 1 - t);
+            second |= ((code >> (2 * FILTER_CELLS - 2 - 2 * t)) & 1) << (FILTER_CELLS - 1 - t);
+        }
+        f.admits_interleaved[code] = f.admits[first << FILTER_CELLS | second];
+    }
     return f;
 }
 

@@ -55,6 +55,10 @@ inline constexpr std::size_t FILTER_CELLS = 5;
 struct RowPairFilter {
     std::int32_t rows[2] = {0, 0};  // relative to the band boundary row
     std::array<std::uint64_t, std::size_t{1} << (2 * FILTER_CELLS)> admits{};
+    // The same sets for the code whose bits take the two rows' cells in
+    // turn, the first row's first cell in the top bit: a code that a shift
+    // reads off two rows held with their bits interleaved.
+    std::array<std::uint64_t, std::size_t{1} << (2 * FILTER_CELLS)> admits_interleaved{};
 };
 
 struct SlantMasks {
