@@ -14,10 +14,6 @@ std::uint64_t read_hex_word_any(const char* text, std::size_t n) {
     return word;
 }
 
-std::uint64_t read_hex_word_to_nul(const char* text, std::size_t n) {
-    return read_hex_word_any(text, n);
-}
-
 void read_hex_row(const char* text, std::size_t size, std::size_t digits, std::uint64_t* words) {
     const void* nul = std::memchr(text, '\0', digits < size ? digits : size);
     if (nul) size = static_cast<std::size_t>(static_cast<const char*>(nul) - text);

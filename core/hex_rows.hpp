@@ -10,6 +10,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
+#include <utility>
 
 #include "byte_io.hpp"
 #include "hex_digits.hpp"
@@ -18,6 +20,21 @@ namespace glyph {
 
 inline std::size_t words_for_bytes(std::size_t bytes) {
     return bytes / 8 + (bytes % 8 != 0);
+}
+
+// Calls f with `bytes` (1 to Max) as a std::integral_constant, so that a row
+// of a few bytes is handled by code unrolled for its size; returns what f
+// returns, or 0 for any other count.
+template <std::size_t Max = 8, class F>
+std::size_t with_row_bytes(std::size_t bytes, F&& f) {
+    std::size_t result = 0;
+    [&]<std::size_t... I>(std::index_sequence<I...>) {
+        (void)((bytes == I + 1 &&
+                (result = f(std::integral_constant<std::size_t, I + 1>{}), true)) ||
+               ...);
+    }
+    (std::make_index_sequence<Max>{});
+    return result;
 }
 
 // N digits of a text known to hold them; `seen` collects the flags of
@@ -33,8 +50,7 @@ inline std::uint64_t read_digits(const char* text, std::uint8_t& seen) {
     return word;
 }
 
-// A row of text with a NUL byte among its first n characters.
-std::uint64_t read_hex_word_to_nul(const char* text, std::size_t n);
+// The first n characters of a text, up to a NUL byte among them.
 std::uint64_t read_hex_word_any(const char* text, std::size_t n);
 
 // Up to 16 digits into one word. The digit counts of rows up to 32 pixels
@@ -42,25 +58,14 @@ std::uint64_t read_hex_word_any(const char* text, std::size_t n);
 inline std::uint64_t read_hex_word(const char* text, std::size_t size, std::size_t digits) {
     const std::size_t n = digits < size ? digits : size;
     std::uint8_t seen = 0;
-    std::uint64_t word;
-    switch (n) {
-        case 2:
-            word = read_digits<2>(text, seen);
-            break;
-        case 4:
-            word = read_digits<4>(text, seen);
-            break;
-        case 6:
-            word = read_digits<6>(text, seen);
-            break;
-        case 8:
-            word = read_digits<8>(text, seen);
-            break;
-        default:
-            return read_hex_word_any(text, n);
-    }
+    std::uint64_t word = 0;
+    if (n % 2 != 0 || !with_row_bytes<4>(n / 2, [&](auto bytes) {
+            word = read_digits<2 * bytes>(text, seen);
+            return 1;
+        }))
+        return read_hex_word_any(text, n);
     if (seen & NUL_FLAG) [[unlikely]]
-        return read_hex_word_to_nul(text, n);
+        return read_hex_word_any(text, n);  // the text ends at the NUL
     return word;
 }
 
@@ -90,23 +95,11 @@ inline char* format_hex_row(char* dst, std::uint64_t word, HexCase hex_case) {
 // 2 * bytes digits and a newline at dst; returns the end of what it wrote.
 inline char* format_hex_row(char* dst, std::uint64_t word, std::size_t bytes, HexCase hex_case) {
     const auto& pairs = hex_case == HexCase::upper ? UPPER_PAIRS : LOWER_PAIRS;
-    switch (bytes) {
-        case 1:
-            put_bytes<1>(dst, word, pairs);
-            break;
-        case 2:
-            put_bytes<2>(dst, word, pairs);
-            break;
-        case 3:
-            put_bytes<3>(dst, word, pairs);
-            break;
-        case 4:
-            put_bytes<4>(dst, word, pairs);
-            break;
-        default:
-            put_hex_bytes(dst, word, bytes, hex_case);
-            break;
-    }
+    if (!with_row_bytes<4>(bytes, [&](auto fixed) {
+            put_bytes<fixed>(dst, word, pairs);
+            return 1;
+        }))
+        put_hex_bytes(dst, word, bytes, hex_case);
     dst[2 * bytes] = '\n';
     return dst + 2 * bytes + 1;
 }

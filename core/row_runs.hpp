@@ -8,7 +8,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <type_traits>
 
 #include "byte_io.hpp"
 #include "glyph_keywords.hpp"
@@ -100,31 +99,6 @@ void write_word_rows(ByteSink& out, const std::uint64_t* rows, std::size_t count
         room -= written;
     }
     out.commit(static_cast<std::size_t>(dst - start));
-}
-
-// Calls f with `bytes` (1 to 8) as a std::integral_constant; 0 otherwise.
-template <class F>
-std::size_t with_row_bytes(std::size_t bytes, F&& f) {
-    switch (bytes) {
-        case 1:
-            return f(std::integral_constant<std::size_t, 1>{});
-        case 2:
-            return f(std::integral_constant<std::size_t, 2>{});
-        case 3:
-            return f(std::integral_constant<std::size_t, 3>{});
-        case 4:
-            return f(std::integral_constant<std::size_t, 4>{});
-        case 5:
-            return f(std::integral_constant<std::size_t, 5>{});
-        case 6:
-            return f(std::integral_constant<std::size_t, 6>{});
-        case 7:
-            return f(std::integral_constant<std::size_t, 7>{});
-        case 8:
-            return f(std::integral_constant<std::size_t, 8>{});
-        default:
-            return 0;
-    }
 }
 
 }  // namespace glyph
