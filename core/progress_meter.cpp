@@ -21,13 +21,7 @@ void put_run(ByteSink& sink, char c, std::int64_t count) {
 
 void put_decimal(ByteSink& sink, std::int64_t value) {
     char digits[24];
-    int n = 0;
-    do {
-        digits[n++] = char('0' + value % 10);
-        value /= 10;
-    } while (value > 0);
-    while (n > 0)
-        sink.put(digits[--n]);
+    sink.put(digits, static_cast<std::size_t>(glyph::put_decimal(digits, value) - digits));
 }
 
 }  // namespace
