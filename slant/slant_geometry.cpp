@@ -31,21 +31,16 @@ bool slant_box_line(HookOutput& out, BoxSize& box, std::int32_t ratio, const Lin
     box.width_oversized = f.width.oversized;
     box.height_oversized = f.height.oversized;
     box.widened = false;
-    std::uint32_t written_width = f.width.value;
+    const bool slanted = f.width.value != 0 && f.height.value != 0;
     std::int32_t x = f.x;
-    if (f.width.value != 0 && f.height.value != 0) {
-        written_width += static_cast<std::uint32_t>(extra);
+    if (slanted)
         x = static_cast<std::int32_t>(static_cast<std::uint32_t>(x) -
                                       static_cast<std::uint32_t>(extra / 2));
-    }
-    std::uint64_t width = written_width;
-    if (side != Widening::none) {
-        // The widened width is taken from the slanted width in full, without
-        // the wrap-around of its 32 bits.
-        width = std::uint64_t{f.width.value} + (box.width != 0 && box.height != 0 ? extra : 0);
-        widen_box(box, side, width, x);
-        if (!box.widened) width = written_width;
-    }
+    // The slanted width in full; written as its low 32 bits unless -w widens
+    // it, which takes it without that wrap-around.
+    std::uint64_t width = std::uint64_t{f.width.value} + (slanted ? std::uint64_t(extra) : 0);
+    widen_box(box, side, width, x);
+    if (!box.widened) width = static_cast<std::uint32_t>(width);
     write_box_line(out, f.keyword, width, f.height.value, x, f.y);
     return true;
 }
