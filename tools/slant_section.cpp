@@ -60,14 +60,11 @@ bool SlantSection::accepts(const BoxSize& box) const {
 void SlantSection::bitmap_row(const Line& line) {
     if (rows_read_ >= static_cast<std::size_t>(glyph_.height)) return;  // beyond the height
     const std::size_t cells = cells_read_for(glyph_.width);
-    if (cells <= MAX_BIT_CELLS && !rows_in_grid_ && !reference_) {
-        keep_row_bits(line, cells);
-    } else {
-        if (!rows_in_grid_) move_rows_to_grid();
-        grid_.ensure(cells, rows_read_ + 1);
-        char text[LINE_BUFFER_SIZE];
-        hex_to_cells(grid_, glyph_.width, rows_read_, line.c_str(text));
-    }
+    if (cells <= MAX_BIT_CELLS && !rows_in_grid_ && !reference_) return keep_row_bits(line, cells);
+    if (!rows_in_grid_) move_rows_to_grid();
+    grid_.ensure(cells, rows_read_ + 1);
+    char text[LINE_BUFFER_SIZE];
+    hex_to_cells(grid_, glyph_.width, rows_read_, line.c_str(text));
     ++rows_read_;
 }
 
@@ -77,48 +74,27 @@ std::size_t SlantSection::take_rows(const char* first, const char* last) {
     const std::size_t cells = cells_read_for(glyph_.width);
     if (rows_in_grid_ || reference_ || cells > 64) return 0;
     const std::size_t height = static_cast<std::size_t>(glyph_.height);
-    std::size_t i = rows_read_;
-    std::size_t room = row_cells_.capacity();
-    std::uint64_t* bits = row_bits_.data();
-    std::uint8_t* read_as = row_cells_.data();
-    const std::size_t taken = with_row_bytes(cells / 8, [&](auto bytes) {
+    return with_row_bytes(cells / 8, [&](auto bytes) {
         return take_row_run<bytes>(first, last, [&](std::uint64_t row) {
-            if (i >= height) return true;  // rows past the height are dropped
-            if (i == room) {
-                rows_read_ = i;
-                grow_rows();
-                room = row_cells_.capacity();
-                bits = row_bits_.data();
-                read_as = row_cells_.data();
-            }
-            bits[2 * i] = row;
-            bits[2 * i + 1] = 0;
-            read_as[i] = static_cast<std::uint8_t>(cells);
-            ++i;
+            if (rows_read_ < height) keep_bits(row, 0, cells);  // rows past the height are dropped
             return true;
         });
     });
-    rows_read_ = i;
-    return taken;
 }
 
-// Room for one more row than rows_read_, and for as many again.
-void SlantSection::grow_rows() {
-    const std::size_t rows = rows_read_ + 1 > 2 * rows_read_ ? rows_read_ + 1 : 2 * rows_read_;
-    row_cells_.reserve(rows);
+// Room for one more row than the `held` ones, and for as many again.
+void SlantSection::grow_rows(std::size_t held) {
+    row_cells_.reserve(held + 1 > 2 * held ? held + 1 : 2 * held);
     row_bits_.reserve(checked_size(row_cells_.capacity(), 2));
 }
 
 void SlantSection::keep_row_bits(const Line& line, std::size_t cells) {
-    const std::size_t i = rows_read_;
-    if (i >= row_cells_.capacity()) grow_rows();
-    if (cells <= 64) {
-        row_bits_[2 * i] = read_hex_word(line.data, line.size, cells / 4);
-        row_bits_[2 * i + 1] = 0;
-    } else {
-        read_hex_row(line.data, line.size, cells / 4, row_bits_.data() + 2 * i);
-    }
-    row_cells_[i] = static_cast<std::uint8_t>(cells);
+    std::uint64_t words[2] = {0, 0};
+    if (cells <= 64)
+        words[0] = read_hex_word(line.data, line.size, cells / 4);
+    else
+        read_hex_row(line.data, line.size, cells / 4, words);
+    keep_bits(words[0], words[1], cells);
 }
 
 // A glyph that turns out too wide for the bits continues in the cell grid,
@@ -171,7 +147,7 @@ void SlantSection::slant_bits(BitCorrection<Mask>& correction, PodArray<Mask>& r
     correction.correct(rows.data(), masks_, w, h, SLANT_RATIO);
 
     const std::size_t ratio = static_cast<std::size_t>(SLANT_RATIO);
-    const std::size_t extra = n > 0 ? (n - 1) / ratio : 0;
+    const std::size_t extra = static_cast<std::size_t>(glyph_.extra);
     const std::size_t width = static_cast<std::size_t>(w) + extra;
     const std::size_t words = std::max<std::size_t>(1, (width + 63) / 64);
     slanted_.reserve(checked_size(n, words));
