@@ -51,13 +51,15 @@ bool LineReader::refill() {
 
 bool LineReader::next_slow(Line& line) {
     std::size_t avail = end_ - begin_;
+    const char* start = block_.data() + begin_;
     std::size_t limit = avail < max_piece_ ? avail : max_piece_;
-    std::size_t nl = find_newline(block_.data() + begin_, limit);
-    if (nl == limit && avail < max_piece_ && !at_end_) {
+    const void* nl = std::memchr(start, '\n', limit);
+    if (!nl && avail < max_piece_ && !at_end_) {
         refill();
         avail = end_ - begin_;
+        start = block_.data() + begin_;
         limit = avail < max_piece_ ? avail : max_piece_;
-        nl = find_newline(block_.data() + begin_, limit);
+        nl = std::memchr(start, '\n', limit);
     }
     if (avail == 0) {
         if (pending_error_ != 0) {
@@ -67,7 +69,7 @@ bool LineReader::next_slow(Line& line) {
         }
         return false;
     }
-    hand_out(line, nl < limit ? nl + 1 : limit);
+    hand_out(line, nl ? static_cast<std::size_t>(static_cast<const char*>(nl) - start) + 1 : limit);
     return true;
 }
 

@@ -64,22 +64,6 @@ inline std::size_t short_line_size(const char* p) {
     return mask ? static_cast<std::size_t>(__builtin_ctz(mask)) + 1 : 0;
 }
 
-// The offset of the first newline in p[0, n), or n.
-inline std::size_t find_newline(const char* p, std::size_t n) {
-    std::size_t at = 0;
-    if (n >= 32) {  // most lines of a font end within their first 32 bytes
-        const std::uint32_t mask = newline_mask(p) | newline_mask(p + 16) << 16;
-        if (mask) return static_cast<std::size_t>(__builtin_ctz(mask));
-        at = 32;
-    }
-    for (; at + 16 <= n; at += 16)
-        if (const std::uint32_t mask = newline_mask(p + at))
-            return at + static_cast<std::size_t>(__builtin_ctz(mask));
-    for (; at < n; ++at)
-        if (p[at] == '\n') return at;
-    return n;
-}
-
 // Pieces are handed out in place, inside the reader's block: a piece stays
 // valid until the next call of next().
 class LineReader {
