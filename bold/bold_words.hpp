@@ -11,6 +11,7 @@
 #include "byte_io.hpp"
 #include "hex_rows.hpp"
 #include "memory.hpp"
+#include "row_runs.hpp"
 
 namespace glyph {
 
@@ -46,15 +47,6 @@ inline std::uint64_t embolden_word(std::uint64_t row, std::uint64_t before, std:
     }
 }
 
-inline std::uint64_t embolden_word(std::uint64_t row, std::uint64_t before, std::uint64_t after,
-                                   BoldRule rule) {
-    if (rule.left_shift)
-        return rule.reflect_left ? embolden_word<true, true>(row, before, after)
-                                 : embolden_word<true, false>(row, before, after);
-    return rule.reflect_left ? embolden_word<false, true>(row, before, after)
-                             : embolden_word<false, false>(row, before, after);
-}
-
 // Calls f with the rule as two std::bool_constant arguments, so that a loop
 // over many rows is compiled once for each rule.
 template <class F>
@@ -70,6 +62,33 @@ inline void with_bold_rule(BoldRule rule, F&& f) {
         else
             f(std::false_type{}, std::false_type{});
     }
+}
+
+inline std::uint64_t embolden_word(std::uint64_t row, std::uint64_t before, std::uint64_t after,
+                                   BoldRule rule) {
+    std::uint64_t bold = 0;
+    with_bold_rule(rule, [&](auto left_shift, auto reflect_left) {
+        bold = embolden_word<decltype(left_shift)::value, decltype(reflect_left)::value>(
+            row, before, after);
+    });
+    return bold;
+}
+
+// Writes `count` rows of `bytes` bytes (1 to 8) held one word each, every
+// row emboldened after `prepare(row)`, as 2 * bytes lowercase digits and a
+// newline each.
+template <class Prepare>
+void write_bold_word_rows(ByteSink& out, const std::uint64_t* rows, std::size_t count,
+                          std::size_t bytes, BoldRule rule, Prepare prepare) {
+    with_bold_rule(rule, [&](auto left_shift, auto reflect_left) {
+        with_row_bytes(bytes, [&](auto fixed) {
+            write_word_rows<fixed>(out, rows, count, HexCase::lower, [&](std::uint64_t row) {
+                return embolden_word<decltype(left_shift)::value, decltype(reflect_left)::value>(
+                    prepare(row), 0, 0);
+            });
+            return 0;
+        });
+    });
 }
 
 // `out` = the bold form of the `count` words of `in` (out and in apart).

@@ -51,19 +51,9 @@ class BoldObliqueSection final : public SlantSection {
                         std::size_t width) override {
         if (glyph_widened()) return write_widened_rows(rows, count, words, width);
         const std::size_t bytes = width == 0 ? 1 : (width + 7) / 8;
-        if (words == 1) {
-            with_bold_rule(rule_, [&](auto left_shift, auto reflect_left) {
-                with_row_bytes(bytes, [&](auto fixed) {
-                    write_word_rows<fixed>(
-                        out_, rows, count, HexCase::lower, [](std::uint64_t row) {
-                            return embolden_word<decltype(left_shift)::value,
-                                                 decltype(reflect_left)::value>(row, 0, 0);
-                        });
-                    return 0;
-                });
-            });
-            return;
-        }
+        if (words == 1)
+            return write_bold_word_rows(out_, rows, count, bytes, rule_,
+                                        [](std::uint64_t row) { return row; });
         for (std::size_t i = 0; i < count; ++i)
             write_bold_words(out_, rows + i * words, bytes, rule_, scratch_);
     }
@@ -73,20 +63,10 @@ class BoldObliqueSection final : public SlantSection {
     void write_widened_rows(const std::uint64_t* rows, std::size_t count, std::size_t words,
                             std::size_t width) {
         const std::size_t bytes = width / 8 + 1;  // of width + 1 pixels
-        if (words == 1 && width < 64) {
-            with_bold_rule(rule_, [&](auto left_shift, auto reflect_left) {
-                with_row_bytes(bytes, [&](auto fixed) {
-                    write_word_rows<fixed>(out_, rows, count, HexCase::lower,
-                                           [width, side = side_](std::uint64_t row) {
-                                               return embolden_word<decltype(left_shift)::value,
-                                                                    decltype(reflect_left)::value>(
-                                                   widen_word(row, width, side), 0, 0);
-                                           });
-                    return 0;
-                });
-            });
-            return;
-        }
+        if (words == 1 && width < 64)
+            return write_bold_word_rows(
+                out_, rows, count, bytes, rule_,
+                [width, side = side_](std::uint64_t row) { return widen_word(row, width, side); });
         widened_.reserve(words_for_bytes(bytes));
         for (std::size_t i = 0; i < count; ++i) {
             widen_words(rows + i * words, widened_.data(), width, side_);
