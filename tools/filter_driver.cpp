@@ -16,25 +16,27 @@ namespace glyph {
 
 namespace {
 
+// The tool's hook, or with -w the one that widens boxes on the growth side.
+BbxHook box_hook(const ToolDescription& tool, const ToolOptions& options) {
+    if (!tool.widened_left_hook) return tool.bbx_hook;
+    switch (widening(options)) {
+        case Widening::left:
+            return tool.widened_left_hook;
+        case Widening::right:
+            return tool.widened_right_hook;
+        case Widening::none:
+            break;
+    }
+    return tool.bbx_hook;
+}
+
 int filter(const ToolDescription& tool, const ToolOptions& options, ByteSource& in, ByteSink& out,
            ByteSink& err, const char* columns) {
     std::unique_ptr<ByteSource> source = open_input(options.input_path, in);
     if (!source) return 1;
     LineReader input(*source);
 
-    BbxHook hook = tool.bbx_hook;
-    if (tool.widened_left_hook) {
-        switch (widening(options)) {
-            case Widening::left:
-                hook = tool.widened_left_hook;
-                break;
-            case Widening::right:
-                hook = tool.widened_right_hook;
-                break;
-            case Widening::none:
-                break;
-        }
-    }
+    const BbxHook hook = box_hook(tool, options);
     BoxSize font;
     HeaderRules rules{tool.old_weight,
                       tool.new_weight,
