@@ -592,19 +592,14 @@ case("widen-width-overflow", head_in("2147483647 1 0 0", "CHARS 0\n"),
 
 # Ink in both edge columns of a glyph three rows high (no slant): X.....X. of a
 # 7-pixel box becomes XX....XX of an 8-pixel box, on either side of growth.
-case("widen-edge-ink-left", head_in("8 3 -2 -1") + glyph("7 3 -3 1", "82", "82", "82"),
-     {"glyphstout": (0, head_out("glyphstout", "9 3 -3 -1") + glyph("8 3 -4 1", "c3", "c3", "c3"), ""),
-      "glyphslope": (0, head_out("glyphslope", "8 3 -2 -1") + glyph("7 3 -3 1", "82", "82", "82"), ""),
-      "glyphstoutslope": (0, head_out("glyphstoutslope", "9 3 -3 -1") +
-                          glyph("8 3 -4 1", "c3", "c3", "c3"), "")},
-     args=["-w"])
-case("widen-edge-ink-right", head_in("8 3 -2 -1") + glyph("7 3 -3 1", "82", "82", "82"),
-     {"glyphstout": (0, head_out("glyphstout", "9 3 -2 -1") + glyph("8 3 -3 1", "c3", "c3", "c3"), ""),
-      "glyphslope": (0, head_out("glyphslope", "8 3 -2 -1") + glyph("7 3 -3 1", "82", "82", "82"), ""),
-      "glyphstoutslope": (0, head_out("glyphstoutslope", "9 3 -2 -1") +
-                          glyph("8 3 -3 1", "c3", "c3", "c3"), "")},
-     args=["-w", "-r"])
-
+for side, extra_args, font_x, glyph_x in (("left", [], "-3", "-4"), ("right", ["-r"], "-2", "-3")):
+    bold_out = glyph("8 3 %s 1" % glyph_x, "c3", "c3", "c3")
+    case("widen-edge-ink-" + side, head_in("8 3 -2 -1") + glyph("7 3 -3 1", "82", "82", "82"),
+         {"glyphstout": (0, head_out("glyphstout", "9 3 %s -1" % font_x) + bold_out, ""),
+          "glyphslope": (0, head_out("glyphslope", "8 3 -2 -1") +
+                         glyph("7 3 -3 1", "82", "82", "82"), ""),
+          "glyphstoutslope": (0, head_out("glyphstoutslope", "9 3 %s -1" % font_x) + bold_out, "")},
+         args=["-w"] + extra_args)
 
 def write_bytes(path, text):
     with open(path, "wb") as f:
