@@ -82,7 +82,7 @@ void write_bold_word_rows(ByteSink& out, const std::uint64_t* rows, std::size_t 
                           std::size_t bytes, BoldRule rule, Prepare prepare) {
     with_bold_rule(rule, [&](auto left_shift, auto reflect_left) {
         with_row_bytes(bytes, [&](auto fixed) {
-            write_word_rows<fixed>(out, rows, count, HexCase::lower, [&](std::uint64_t row) {
+            write_word_rows<fixed>(out, rows, count, HexCase::lower, [prepare](std::uint64_t row) {
                 return embolden_word<decltype(left_shift)::value, decltype(reflect_left)::value>(
                     prepare(row), 0, 0);
             });
