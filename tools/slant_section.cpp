@@ -25,6 +25,15 @@ Bits128 row_mask(std::uint64_t high, std::uint64_t low) {
     return (Bits128{high} << 64) | low;
 }
 
+// Row i of the rows kept as bits: its two words (pixel 0 in the top bit of
+// `high`, pixel 64 in that of `low`) and the cells it was read as.
+void store_bit_row(std::uint64_t* bits, std::uint8_t* read_as, std::size_t i, std::uint64_t high,
+                   std::uint64_t low, std::size_t cells) {
+    bits[2 * i] = high;
+    bits[2 * i + 1] = low;
+    read_as[i] = static_cast<std::uint8_t>(cells);
+}
+
 // Places a row's pixels (pixel 0 in the top bit of `high`, pixel 64 in that
 // of `low`) at pixel `offset` of an all-clear row of `count` words.
 void place_pixels(std::uint64_t* words, std::size_t count, std::uint64_t high, std::uint64_t low,
@@ -74,12 +83,26 @@ std::size_t SlantSection::take_rows(const char* first, const char* last) {
     const std::size_t cells = cells_read_for(glyph_.width);
     if (rows_in_grid_ || reference_ || cells > 64) return 0;
     const std::size_t height = static_cast<std::size_t>(glyph_.height);
-    return with_row_bytes(cells / 8, [&](auto bytes) {
+    // The store is held in locals: with the byte stores of the cell counts,
+    // its members would be loaded again for every row.
+    std::size_t i = rows_read_, room = row_cells_.capacity();
+    std::uint64_t* bits = row_bits_.data();
+    std::uint8_t* read_as = row_cells_.data();
+    const std::size_t taken = with_row_bytes(cells / 8, [&](auto bytes) {
         return take_row_run<bytes>(first, last, [&](std::uint64_t row) {
-            if (rows_read_ < height) keep_bits(row, 0, cells);  // rows past the height are dropped
+            if (i >= height) return true;  // rows past the height are dropped
+            if (i == room) {
+                grow_rows(i);
+                room = row_cells_.capacity();
+                bits = row_bits_.data();
+                read_as = row_cells_.data();
+            }
+            store_bit_row(bits, read_as, i++, row, 0, cells);
             return true;
         });
     });
+    rows_read_ = i;
+    return taken;
 }
 
 // Room for one more row than the `held` ones, and for as many again.
@@ -94,7 +117,8 @@ void SlantSection::keep_row_bits(const Line& line, std::size_t cells) {
         words[0] = read_hex_word(line.data, line.size, cells / 4);
     else
         read_hex_row(line.data, line.size, cells / 4, words);
-    keep_bits(words[0], words[1], cells);
+    if (rows_read_ >= row_cells_.capacity()) grow_rows(rows_read_);
+    store_bit_row(row_bits_.data(), row_cells_.data(), rows_read_++, words[0], words[1], cells);
 }
 
 // A glyph that turns out too wide for the bits continues in the cell grid,

@@ -46,15 +46,6 @@ class SlantSection : public GlyphSection {
     static constexpr std::size_t MAX_BIT_CELLS = 128;
 
     void keep_row_bits(const Line& line, std::size_t cells);
-    // Keeps the next row as bits (pixel 0 in the top bit of `high`, pixel 64
-    // in that of `low`), read as `cells` cells.
-    void keep_bits(std::uint64_t high, std::uint64_t low, std::size_t cells) {
-        const std::size_t i = rows_read_++;
-        if (i >= row_cells_.capacity()) grow_rows(i);
-        row_bits_[2 * i] = high;
-        row_bits_[2 * i + 1] = low;
-        row_cells_[i] = static_cast<std::uint8_t>(cells);
-    }
     void grow_rows(std::size_t held);
     void move_rows_to_grid();
     void slant_cells();
