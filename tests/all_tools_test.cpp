@@ -245,14 +245,6 @@ TEST(AllTools, ReadErrorsAndMemory) {
 
 // ---- the sample font ----
 
-std::vector<std::string> split_lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
-
 // The box line a slanting tool writes for `line`: widened by (height - 1) / 3,
 // the x offset moved left by half of that; an empty box stays.
 std::string slanted(const std::string& line) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdlib>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,15 @@ inline RunResult slope(const std::string& input, std::vector<std::string> args =
 }
 inline RunResult stoutslope(const std::string& input, std::vector<std::string> args = {}) {
     return run_tool_on(run_glyphstoutslope, input, std::move(args));
+}
+
+// The lines of a text, without their line ends.
+inline std::vector<std::string> split_lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
 }
 
 }  // namespace glyph::test

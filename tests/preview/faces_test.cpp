@@ -16,7 +16,7 @@ const char* const FACES[] = {"", "-bold", "-oblique", "-bold-oblique"};
 TEST(PreviewFaces, TerminalPictureOfEachFace) {
     for (const char* face : FACES) {
         SCOPED_TRACE(std::string("face ") + face);
-        const PreviewRun r = preview({"-t", GOLDEN_TEXT, face_path(face)});
+        const RunResult r = preview({"-t", GOLDEN_TEXT, face_path(face)});
         EXPECT_EQ(r.status, 0);
         EXPECT_EQ(r.err, "");
         EXPECT_EQ(r.out, golden(face, r.out));
@@ -31,7 +31,7 @@ TEST(PreviewFaces, FontsStackInOrder) {
         args.push_back(face_path(face));
         expected += golden(face);
     }
-    const PreviewRun r = preview(args);
+    const RunResult r = preview(args);
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, expected);
 }
@@ -66,7 +66,7 @@ std::string doubled(const std::string& block) {
 TEST(PreviewFaces, ScaleEnlargesEveryPixel) {
     for (const char* face : {"", "-oblique"}) {
         SCOPED_TRACE(std::string("face ") + face);
-        const PreviewRun r = preview({"-s", "2", "-t", GOLDEN_TEXT, face_path(face)});
+        const RunResult r = preview({"-s", "2", "-t", GOLDEN_TEXT, face_path(face)});
         EXPECT_EQ(r.status, 0);
         EXPECT_EQ(r.out, doubled(golden(face)));
     }

@@ -91,7 +91,7 @@ TEST(PreviewMessages, StatusOutputAndMessage) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        const PreviewRun r = preview(c.args, c.input);
+        const RunResult r = preview(c.args, c.input);
         EXPECT_EQ(r.status, c.status);
         EXPECT_EQ(r.out, c.out);
         EXPECT_EQ(r.err, c.err);
@@ -102,7 +102,7 @@ TEST(PreviewMessages, StatusOutputAndMessage) {
 TEST(PreviewMessages, HelpEndsTheScan) {
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{"-h"}, {"-t", "x", "-h", "-s", "99", "missing.bdf"}}) {
-        const PreviewRun r = preview(args);
+        const RunResult r = preview(args);
         EXPECT_EQ(r.status, 0);
         EXPECT_EQ(r.out.substr(0, r.out.find('\n')), "Usage: glyphpreview [OPTION] [FONT...]");
         EXPECT_EQ(r.err, "");

@@ -61,7 +61,7 @@ std::vector<std::vector<bool>> golden_pixels(const std::string& block) {
 // ink above it (the label) and none below.
 TEST(PreviewPng, PageShowsTheTerminalPicture) {
     const auto path = scratch_dir() / "page.png";
-    const PreviewRun r = preview({"-s", "3", "-t", GOLDEN_TEXT, "-o", path, face_path("-oblique")});
+    const RunResult r = preview({"-s", "3", "-t", GOLDEN_TEXT, "-o", path, face_path("-oblique")});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "");
     const GrayImage big = read_png(path);

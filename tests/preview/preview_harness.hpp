@@ -17,6 +17,7 @@
 
 #include "byte_io.hpp"
 #include "glyphpreview.hpp"
+#include "tool_harness.hpp"
 #include "tools.hpp"
 
 namespace glyph::test {
@@ -25,20 +26,8 @@ namespace glyph::test {
 // diagonals of the lower case and a capital, short enough to read in a log.
 inline const std::string GOLDEN_TEXT = "Hamburgefonstiv";
 
-struct PreviewRun {
-    int status = 0;
-    std::string out;
-    std::string err;
-};
-
-inline PreviewRun preview(const std::vector<std::string>& args, const std::string& input = "") {
-    MemorySource in(input);
-    StringSink out, err;
-    PreviewRun r;
-    r.status = run_glyphpreview(args, in, out, err);
-    r.out = out.text();
-    r.err = err.text();
-    return r;
+inline RunResult preview(std::vector<std::string> args, const std::string& input = "") {
+    return run_tool_on(run_glyphpreview, input, std::move(args));
 }
 
 inline std::string read_file(const std::filesystem::path& path) {
@@ -77,11 +66,9 @@ inline std::string face_path(const std::string& suffix) {
         auto tool = suffix == "-bold"      ? run_glyphstout
                     : suffix == "-oblique" ? run_glyphslope
                                            : run_glyphstoutslope;
-        const std::string font = read_file(SAMPLE_FONT);
-        MemorySource in(font);
-        StringSink out, err;
-        EXPECT_EQ(tool({}, in, out, err), 0) << err.text();
-        write_scratch(path.filename(), out.text());
+        const RunResult r = run_tool_on(tool, read_file(SAMPLE_FONT));
+        EXPECT_EQ(r.status, 0) << r.err;
+        write_scratch(path.filename(), r.out);
     }
     return path;
 }

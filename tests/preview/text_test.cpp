@@ -2,7 +2,6 @@
 // font lacks.
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -37,14 +36,6 @@ TEST(PreviewText, Utf8Decoding) {
     }
 }
 
-std::vector<std::string> lines_of(const std::string& block) {
-    std::vector<std::string> lines;
-    std::istringstream split(block);
-    for (std::string line; std::getline(split, line);)
-        lines.push_back(line);
-    return lines;
-}
-
 // The sample font is ASCII only: a letter it lacks and a bad byte each show
 // as an outline of its 8 by 16 cell, with one column to spare, and a letter
 // after a box keeps the place it has after any other character.
@@ -59,11 +50,11 @@ TEST(PreviewText, MissingCharacterIsABox) {
     std::string two_boxes = "sample-8x16.bdf\n";
     for (const std::string& row : box)
         two_boxes += row + " " + row + "\n";
-    const PreviewRun r = preview({"-t", "\xC3\xA9\xFF", SAMPLE_FONT});
+    const RunResult r = preview({"-t", "\xC3\xA9\xFF", SAMPLE_FONT});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, two_boxes + "\n");
 
-    const std::vector<std::string> letter = lines_of(preview({"-t", "H", SAMPLE_FONT}).out);
+    const std::vector<std::string> letter = split_lines(preview({"-t", "H", SAMPLE_FONT}).out);
     ASSERT_EQ(letter.size(), box.size() + 2);
     std::string box_then_letter = "sample-8x16.bdf\n";
     for (std::size_t i = 0; i < box.size(); ++i) {
