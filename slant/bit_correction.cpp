@@ -1,5 +1,11 @@
 #include "bit_correction.hpp"
 
+#include <algorithm>
+#include <array>
+#include <utility>
+
+#include "table_search.hpp"
+
 namespace glyph {
 namespace {
 
@@ -11,42 +17,58 @@ Mask top_bits(std::int64_t n) {
     return ~(~Mask{0} >> n);
 }
 
-// Columns c and further right.
-template <class Mask>
-Mask from_column(std::int64_t c) {
-    return c >= static_cast<std::int64_t>(MASK_BITS<Mask>) ? Mask{0} : ~Mask{0} >> c;
-}
-
 // A pattern row's cells, cell 0 in the top bit, moved into a Mask.
 template <class Mask>
 Mask widen(std::uint64_t cells) {
     return static_cast<Mask>(Mask{cells} << (MASK_BITS<Mask> - 64));
 }
 
-// The bits of a 32-bit value spread to the even bits of a 64-bit one: bit i
-// to bit 2 i.
-std::uint64_t spread_bits(std::uint64_t x) {
-    x = (x | x << 16) & 0x0000ffff0000ffffu;
-    x = (x | x << 8) & 0x00ff00ff00ff00ffu;
-    x = (x | x << 4) & 0x0f0f0f0f0f0f0f0fu;
-    x = (x | x << 2) & 0x3333333333333333u;
-    return (x | x << 1) & 0x5555555555555555u;
+// Byte b spread to the even bits of 16: bit i to bit 2 i.
+constexpr std::array<std::uint16_t, 256> SPREAD_BYTE = [] {
+    std::array<std::uint16_t, 256> spread{};
+    for (std::size_t b = 0; b < 256; ++b)
+        for (std::size_t i = 0; i < 8; ++i)
+            spread[b] = static_cast<std::uint16_t>(spread[b] | ((b >> i) & 1) << (2 * i));
+    return spread;
+}();
+
+// The top 32 bits of x spread to the even bits of a 64-bit value.
+std::uint64_t spread_top_bits(std::uint64_t x) {
+    return std::uint64_t{SPREAD_BYTE[x >> 56]} << 48 |
+           std::uint64_t{SPREAD_BYTE[(x >> 48) & 0xff]} << 32 |
+           std::uint64_t{SPREAD_BYTE[(x >> 40) & 0xff]} << 16 | SPREAD_BYTE[(x >> 32) & 0xff];
 }
 
 // Two rows of at most 32 columns with their bits interleaved, column j of
 // the first in bit 63 - 2 j and of the second in bit 62 - 2 j.
 std::uint64_t interleave(std::uint64_t first, std::uint64_t second) {
-    return spread_bits(first >> 32) << 1 | spread_bits(second >> 32);
+    return spread_top_bits(first) << 1 | spread_top_bits(second);
 }
 
-// The leftmost column of a mask that is not empty.
-std::int64_t first_column(std::uint64_t m) {
-    return __builtin_clzll(m);
+// The entries two interleaved filters admit at some one of the first
+// `Columns` columns: the code of column c is the top bits after a shift by
+// 2 c. The column count is fixed, so each code is a shift and a mask.
+template <std::size_t Columns>
+std::uint64_t scan_interleaved(std::uint64_t near_rows, std::uint64_t far_rows,
+                               const std::uint64_t* near, const std::uint64_t* far) {
+    constexpr std::size_t code_shift = 64 - 2 * FILTER_CELLS;
+    std::uint64_t admitted = 0;
+    [&]<std::size_t... C>(std::index_sequence<C...>) {
+        ((admitted |=
+          near[(near_rows << (2 * C)) >> code_shift] & far[(far_rows << (2 * C)) >> code_shift]),
+         ...);
+    }
+    (std::make_index_sequence<Columns>{});
+    return admitted;
 }
-std::int64_t first_column(Bits128 m) {
-    const std::uint64_t high = static_cast<std::uint64_t>(m >> 64);
-    return high ? __builtin_clzll(high) : 64 + __builtin_clzll(static_cast<std::uint64_t>(m));
+
+using InterleavedScan = std::uint64_t (*)(std::uint64_t, std::uint64_t, const std::uint64_t*,
+                                          const std::uint64_t*);
+constexpr std::array<InterleavedScan, 33> INTERLEAVED_SCANS =
+    []<std::size_t... C>(std::index_sequence<C...>) {
+    return std::array<InterleavedScan, 33>{&scan_interleaved<C>...};
 }
+(std::make_index_sequence<33>{});
 
 }  // namespace
 
@@ -54,37 +76,44 @@ template <class Mask>
 void BitCorrection<Mask>::correct(Mask* rows, const SlantMasks& masks, std::int32_t w,
                                   std::int32_t n, std::int32_t ratio) {
     if (n < 0 || w < 0) return;
+    load([rows](std::size_t i) { return rows[i]; }, w, n);
+    correct_loaded(masks, ratio);
+    for (std::size_t i = 0; i < static_cast<std::size_t>(n); ++i)
+        rows[i] = corrected(i);
+}
+
+template <class Mask>
+void BitCorrection<Mask>::make_room(std::int32_t w, std::int32_t n) {
     w_ = w;
     n_ = n;
     const std::size_t count = static_cast<std::size_t>(n) + 1;
-    set_.reserve(count);
-    clear_.reserve(count);
-    lit_.reserve(count);
-    // The padded copies: column 0 and column w + 1 are clear pads, and row n
-    // is a clear row below the glyph.
-    const Mask pixels = top_bits<Mask>(w);
-    columns_ = top_bits<Mask>(std::int64_t{w} + 2);
-    for (std::size_t i = 0; i + 1 < count; ++i) {
-        const Mask cells = (rows[i] & pixels) >> 1;
-        set_[i] = lit_[i] = cells;
-        clear_[i] = columns_ & ~cells;
-    }
+    set_store_.reserve(count + 2 * GUARD_ROWS);
+    clear_store_.reserve(count);
+    lit_store_.reserve(count);
+    set_ = set_store_.data() + GUARD_ROWS;
+    clear_ = clear_store_.data();
+    lit_ = lit_store_.data();
+    std::fill(set_ - GUARD_ROWS, set_, Mask{0});
+    std::fill(set_ + count, set_ + count + GUARD_ROWS, Mask{0});
+    // Row n is a clear row below the glyph.
     set_[count - 1] = lit_[count - 1] = 0;
+    columns_ = top_bits<Mask>(std::int64_t{w} + 2);
     clear_[count - 1] = columns_;
-    for (std::int64_t b = ratio; ratio > 0 && b < n; b += ratio)
+    pixels_ = top_bits<Mask>(w);
+}
+
+template <class Mask>
+void BitCorrection<Mask>::correct_loaded(const SlantMasks& masks, std::int32_t ratio) {
+    for (std::int64_t b = ratio; ratio > 0 && b < n_; b += ratio)
         correct_boundary(masks, b);
-    for (std::size_t i = 0; i + 1 < count; ++i)
-        rows[i] = (lit_[i] << 1) & pixels;
 }
 
 template <class Mask>
 void BitCorrection<Mask>::correct_boundary(const SlantMasks& masks, std::int64_t b) {
     // Nothing changes while no entry matches, so a boundary without a set
     // cell in a row every entry needs one in is passed over whole.
-    for (std::size_t i = 0; i < masks.needed_count; ++i) {
-        const std::int64_t r = b + masks.needed_rows[i];
-        if (r < 0 || r > n_ || !set_[static_cast<std::size_t>(r)]) return;
-    }
+    for (std::size_t i = 0; i < masks.needed_count; ++i)
+        if (!set_[b + masks.needed_rows[i]]) return;
     // Entries are taken in list order among the candidates; an entry that
     // writes changes what the later ones see, so their candidates are made
     // anew from the rows as they are then.
@@ -103,11 +132,6 @@ void BitCorrection<Mask>::correct_boundary(const SlantMasks& masks, std::int64_t
     }
 }
 
-template <class Mask>
-Mask BitCorrection<Mask>::row_or_clear(std::int64_t r) const {
-    return r < 0 || r > n_ ? Mask{0} : set_[static_cast<std::size_t>(r)];
-}
-
 // The entries that the row pair filters admit at some column. Every column
 // is tried, in a loop of the same length for every boundary of a glyph, so
 // that nothing in it waits on a branch the processor cannot foresee.
@@ -118,23 +142,17 @@ std::uint64_t BitCorrection<Mask>::candidates(const SlantMasks& masks, std::int6
     const RowPairFilter& far = masks.filters[1];
     // The rows move one cell left a column: shifts by a constant are cheaper
     // than shifts by a count.
-    Mask a = row_or_clear(b + near.rows[0]), c = row_or_clear(b + near.rows[1]);
-    Mask d = row_or_clear(b + far.rows[0]), e = row_or_clear(b + far.rows[1]);
+    Mask a = set_[b + near.rows[0]], c = set_[b + near.rows[1]];
+    Mask d = set_[b + far.rows[0]], e = set_[b + far.rows[1]];
     std::uint64_t admitted = 0;
     const std::size_t columns = static_cast<std::size_t>(w_) + 2;
     if constexpr (MASK_BITS<Mask> == 64) {
         if (columns <= 32) {
-            // Both rows of a filter in one word: one shift moves both to the
-            // next column, and the code is the top bits.
-            constexpr std::size_t code_shift = 64 - 2 * FILTER_CELLS;
-            std::uint64_t near_rows = interleave(a, c), far_rows = interleave(d, e);
-            for (std::size_t col = 0; col < columns; ++col) {
-                admitted |= near.admits_interleaved[near_rows >> code_shift] &
-                            far.admits_interleaved[far_rows >> code_shift];
-                near_rows <<= 2;
-                far_rows <<= 2;
-            }
-            return admitted;
+            // Both rows of a filter in one word: the code of a column is
+            // two bits a column further down.
+            return INTERLEAVED_SCANS[columns](interleave(a, c), interleave(d, e),
+                                              near.admits_interleaved.data(),
+                                              far.admits_interleaved.data());
         }
     }
     for (std::size_t col = 0; col < columns; ++col) {
@@ -168,40 +186,16 @@ void BitCorrection<Mask>::row_hits(const MaskedPattern& entry, std::size_t top, 
     }
 }
 
-// The search of the reference, step for step, with "the leftmost occurrence
-// at column col or further right" read off the hit masks: the first row's
-// leftmost occurrence is the candidate; a later row found further right fails
-// it and the search goes on one column on while that column is below w - 1;
-// a later row found nowhere ends the search.
+// The entry's match column: by the search built for it when it is an entry
+// of the table, else from hit masks made a cell at a time.
 template <class Mask>
 std::int64_t BitCorrection<Mask>::match_column(const MaskedPattern& entry, std::size_t top) const {
+    if (entry.table_entry >= 0)
+        return TABLE_MATCHES<Mask>[static_cast<std::size_t>(entry.table_entry)](&set_[top],
+                                                                                &clear_[top], w_);
     Mask hits[6];
     row_hits(entry, top, hits);
-    Mask everywhere = hits[0];
-    for (std::size_t k = 1; k < static_cast<std::size_t>(entry.input_count); ++k)
-        everywhere &= hits[k];
-    // No column holds every row: however the search runs, it finds none.
-    if (!everywhere) return -1;
-    // The first row's leftmost occurrence holds them all: the search stops
-    // at its first candidate.
-    const std::int64_t leftmost = first_column(hits[0]);
-    if (everywhere & (Mask{1} << (MASK_BITS<Mask> - 1 - static_cast<std::size_t>(leftmost))))
-        return leftmost;
-    std::int64_t col = 0;
-    for (;;) {
-        const Mask first = hits[0] & from_column<Mask>(col);
-        if (!first) return -1;
-        const std::int64_t candidate = first_column(first);
-        bool failed = false;
-        for (std::size_t k = 1; k < static_cast<std::size_t>(entry.input_count) && !failed; ++k) {
-            const Mask found = hits[k] & from_column<Mask>(candidate);
-            if (!found) return -1;
-            failed = first_column(found) != candidate;
-        }
-        if (!failed) return candidate;
-        col = candidate + 1;
-        if (col >= std::int64_t{w_} - 1) return -1;
-    }
+    return search_hits(hits, static_cast<std::size_t>(entry.input_count), w_);
 }
 
 // Writes the output rows from column col, cut at the end of each work row as

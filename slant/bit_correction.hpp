@@ -6,19 +6,15 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "hit_search.hpp"
 #include "memory.hpp"
 #include "slant_masks.hpp"
 
 namespace glyph {
 
-__extension__ using Bits128 = unsigned __int128;
-
 // A row of a glyph in a Mask (std::uint64_t or Bits128): pixel x in bit
 // BITS - 1 - x, so the hex digits read straight into it. The correction's
 // work rows put column j (the left pad being column 0) in the same bit.
-template <class Mask>
-inline constexpr std::size_t MASK_BITS = sizeof(Mask) * 8;
-
 template <class Mask>
 class BitCorrection {
   public:
@@ -31,19 +27,45 @@ class BitCorrection {
     void correct(Mask* rows, const SlantMasks& masks, std::int32_t w, std::int32_t n,
                  std::int32_t ratio);
 
+    // The same in steps, for a caller that holds its rows otherwise: takes
+    // row i's pixels as row_at(i) for every i < n (n >= 0, w >= 0) ...
+    template <class RowAt>
+    void load(RowAt row_at, std::int32_t w, std::int32_t n) {
+        make_room(w, n);
+        // The padded copies: column 0 and column w + 1 are clear pads.
+        for (std::size_t i = 0; i < static_cast<std::size_t>(n); ++i) {
+            const Mask cells = (row_at(i) & pixels_) >> 1;
+            set_[i] = lit_[i] = cells;
+            clear_[i] = columns_ & ~cells;
+        }
+    }
+    // ... corrects them ...
+    void correct_loaded(const SlantMasks& masks, std::int32_t ratio);
+    // ... and gives row i corrected.
+    Mask corrected(std::size_t i) const { return (lit_[i] << 1) & pixels_; }
+
   private:
+    // Rows around a boundary row that the skip and the filters read reach at
+    // most this far past the glyph; they read as clear there.
+    static constexpr std::size_t GUARD_ROWS = 8;
+
+    void make_room(std::int32_t w, std::int32_t n);
     void correct_boundary(const SlantMasks& masks, std::int64_t b);
     std::uint64_t candidates(const SlantMasks& masks, std::int64_t b) const;
-    Mask row_or_clear(std::int64_t r) const;
     void row_hits(const MaskedPattern& entry, std::size_t top, Mask* hits) const;
     std::int64_t match_column(const MaskedPattern& entry, std::size_t top) const;
     bool apply(const MaskedPattern& entry, std::size_t first_row, std::int64_t col);
 
     // Work rows 0..n: the cells "@", ".", and "@" or "$". A cell in none of
-    // them is ",", which, like "$", no input row matches.
-    PodArray<Mask> set_, clear_, lit_;
+    // them is ",", which, like "$", no input row matches. The rows of set_
+    // have GUARD_ROWS clear rows above and below them.
+    PodArray<Mask> set_store_, clear_store_, lit_store_;
+    Mask* set_ = nullptr;
+    Mask* clear_ = nullptr;
+    Mask* lit_ = nullptr;
     std::int32_t w_ = 0, n_ = 0;
     Mask columns_ = 0;  // the w + 2 columns of a work row
+    Mask pixels_ = 0;   // the w pixels of a glyph row
 };
 
 extern template class BitCorrection<std::uint64_t>;

@@ -1,19 +1,12 @@
 #include "slant_masks.hpp"
 
+#include <cstring>
+
 namespace glyph {
 namespace {
 
 std::uint64_t cell_bit(std::size_t t) {
     return std::uint64_t{1} << (63 - t);
-}
-
-MaskedInputRow mask_input_row(const char* text) {
-    MaskedInputRow row;
-    for (std::size_t t = 0; text[t] != '\0'; ++t) {
-        if (text[t] == '@') row.set |= cell_bit(t);
-        if (text[t] == '.') row.clear |= cell_bit(t);
-    }
-    return row;
 }
 
 MaskedOutputRow mask_output_row(const char* text) {
@@ -33,8 +26,28 @@ void add_cells(std::uint64_t bits, std::uint8_t row, std::array<MaskedCell, 36>&
         if (bits & cell_bit(t)) cells[count++] = {row, static_cast<std::uint8_t>(t)};
 }
 
+bool same_rows(const char* const* a, const char* const* b, std::int32_t count) {
+    for (std::size_t k = 0; k < static_cast<std::size_t>(count); ++k)
+        if (std::strcmp(a[k], b[k]) != 0) return false;
+    return true;
+}
+
+bool same_entry(const SlantPattern& a, const SlantPattern& b) {
+    return a.input_count == b.input_count && a.input_offset == b.input_offset &&
+           a.output_count == b.output_count && a.output_offset == b.output_offset &&
+           same_rows(a.input_rows.data(), b.input_rows.data(), a.input_count) &&
+           same_rows(a.output_rows.data(), b.output_rows.data(), a.output_count);
+}
+
+std::int32_t table_entry_of(const SlantPattern& entry) {
+    for (std::size_t i = 0; i < SLANT_PATTERN_COUNT; ++i)
+        if (same_entry(entry, SLANT_PATTERNS[i])) return static_cast<std::int32_t>(i);
+    return -1;
+}
+
 MaskedPattern mask_pattern(const SlantPattern& entry) {
     MaskedPattern p;
+    p.table_entry = table_entry_of(entry);
     p.input_offset = entry.input_offset;
     p.input_count = entry.input_count;
     p.output_offset = entry.output_offset;

@@ -16,6 +16,15 @@ struct MaskedInputRow {
     std::uint64_t clear = 0;  // cells "."
 };
 
+constexpr MaskedInputRow mask_input_row(const char* text) {
+    MaskedInputRow row;
+    for (std::size_t t = 0; text[t] != '\0'; ++t) {
+        if (text[t] == '@') row.set |= std::uint64_t{1} << (63 - t);
+        if (text[t] == '.') row.clear |= std::uint64_t{1} << (63 - t);
+    }
+    return row;
+}
+
 struct MaskedOutputRow {
     std::uint64_t written = 0;  // every cell of the row
     std::uint64_t set = 0;      // "@": set, and matched by later entries
@@ -30,6 +39,9 @@ struct MaskedCell {
 };
 
 struct MaskedPattern {
+    // The entry of SLANT_PATTERNS this one is a copy of, or -1: the correction
+    // has a search built for each of them.
+    std::int32_t table_entry = -1;
     std::int32_t input_offset = 0;
     std::int32_t input_count = 0;
     std::int32_t output_offset = 0;

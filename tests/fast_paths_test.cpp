@@ -132,6 +132,13 @@ TEST(FastPaths, MaskCorrectionMatchesCellCorrection) {
         for (int n = 0; n <= 40; ++n)
             for (int k = 0; k < 3; ++k)
                 cases += compare_corrections(gen, full_list(), w, n, SLANT_RATIO);
+    // Lower levels: the table's entries at other places in the list.
+    for (int level = 1; level < SLANT_RATIO; ++level) {
+        const SlantPatternList list = load_slant_patterns(level);
+        for (int g = 0; g < 300; ++g)
+            cases +=
+                compare_corrections(gen, list.data(), gen.below(71), gen.below(41), SLANT_RATIO);
+    }
     // Other lists and ratios: the filters are made from whatever list is given.
     std::deque<std::string> texts;
     auto text = [&](int len, const char* alphabet, int letters) {

@@ -142,9 +142,9 @@ void SlantSection::end_glyph() {
         if (!rows_in_grid_) move_rows_to_grid();
         slant_cells();
     } else if (w <= BitCorrection<std::uint64_t>::MAX_WIDTH) {
-        slant_bits(narrow_, narrow_rows_);
+        slant_bits(narrow_);
     } else {
-        slant_bits(wide_, wide_rows_);
+        slant_bits(wide_);
     }
     rows_read_ = 0;  // a later ENDCHAR without BITMAP gets clear rows
     rows_in_grid_ = false;
@@ -162,13 +162,16 @@ void SlantSection::slant_cells() {
 // correction each row moves right by its band's offset, the top band by the
 // slant extra, into a row w + extra pixels wide.
 template <class Mask>
-void SlantSection::slant_bits(BitCorrection<Mask>& correction, PodArray<Mask>& rows) {
+void SlantSection::slant_bits(BitCorrection<Mask>& correction) {
     const std::int32_t w = glyph_.width, h = glyph_.height;
-    const std::size_t n = static_cast<std::size_t>(h);
-    rows.reserve(n);
-    for (std::size_t i = 0; i < n; ++i)
-        rows[i] = i < rows_read_ ? row_mask<Mask>(row_bits_[2 * i], row_bits_[2 * i + 1]) : 0;
-    correction.correct(rows.data(), masks_, w, h, SLANT_RATIO);
+    const std::size_t n = static_cast<std::size_t>(h), supplied = rows_read_;
+    const std::uint64_t* bits = row_bits_.data();
+    correction.load(
+        [bits, supplied](std::size_t i) {
+            return i < supplied ? row_mask<Mask>(bits[2 * i], bits[2 * i + 1]) : Mask{0};
+        },
+        w, h);
+    correction.correct_loaded(masks_, SLANT_RATIO);
 
     const std::size_t ratio = static_cast<std::size_t>(SLANT_RATIO);
     const std::size_t extra = static_cast<std::size_t>(glyph_.extra);
@@ -178,14 +181,15 @@ void SlantSection::slant_bits(BitCorrection<Mask>& correction, PodArray<Mask>& r
     std::uint64_t* out = slanted_.data();
     for (std::size_t i = 0; i < n; ++i, out += words) {
         const std::size_t offset = extra - i / ratio;
+        const Mask row = correction.corrected(i);
         if constexpr (MASK_BITS<Mask> == 64) {
             if (words == 1)
-                out[0] = rows[i] >> offset;  // a row of at most 64 pixels: offset < 64
+                out[0] = row >> offset;  // a row of at most 64 pixels: offset < 64
             else
-                place_pixels(out, words, rows[i], 0, offset);
+                place_pixels(out, words, row, 0, offset);
         } else {
-            place_pixels(out, words, static_cast<std::uint64_t>(rows[i] >> 64),
-                         static_cast<std::uint64_t>(rows[i]), offset);
+            place_pixels(out, words, static_cast<std::uint64_t>(row >> 64),
+                         static_cast<std::uint64_t>(row), offset);
         }
     }
     write_bit_rows(slanted_.data(), n, words, width);

@@ -50,7 +50,7 @@ class SlantSection : public GlyphSection {
     void move_rows_to_grid();
     void slant_cells();
     template <class Mask>
-    void slant_bits(BitCorrection<Mask>& correction, PodArray<Mask>& rows);
+    void slant_bits(BitCorrection<Mask>& correction);
 
     BoxSize font_;
     BoxSize glyph_;
@@ -69,8 +69,6 @@ class SlantSection : public GlyphSection {
     PodArray<std::uint8_t> row_cells_;
     BitCorrection<std::uint64_t> narrow_;
     BitCorrection<Bits128> wide_;
-    PodArray<std::uint64_t> narrow_rows_;
-    PodArray<Bits128> wide_rows_;
     PodArray<std::uint64_t> slanted_;  // the glyph's slanted rows
 };
 

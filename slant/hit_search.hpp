@@ -1,0 +1,67 @@
+// Work rows held as bit masks, and the correction's search read off them.
+// A Mask (std::uint64_t or Bits128) holds column j of a work row (the left
+// pad being column 0) in bit BITS - 1 - j.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace glyph {
+
+__extension__ using Bits128 = unsigned __int128;
+
+template <class Mask>
+inline constexpr std::size_t MASK_BITS = sizeof(Mask) * 8;
+
+// Columns c and further right.
+template <class Mask>
+Mask from_column(std::int64_t c) {
+    return c >= static_cast<std::int64_t>(MASK_BITS<Mask>) ? Mask{0} : ~Mask{0} >> c;
+}
+
+// The leftmost column of a mask that is not empty.
+inline std::int64_t first_column(std::uint64_t m) {
+    return __builtin_clzll(m);
+}
+inline std::int64_t first_column(Bits128 m) {
+    const std::uint64_t high = static_cast<std::uint64_t>(m >> 64);
+    return high ? __builtin_clzll(high) : 64 + __builtin_clzll(static_cast<std::uint64_t>(m));
+}
+
+// The search of the correction, step for step, given the columns at which
+// each of an entry's `count` input rows occurs (`hits`), with "the leftmost
+// occurrence at column col or further right" read off them: the first row's
+// leftmost occurrence is the candidate; a later row found further right fails
+// it and the search goes on one column on while that column is below w - 1;
+// a later row found nowhere ends the search. Returns the column, or -1.
+template <class Mask>
+[[gnu::always_inline]] inline std::int64_t search_hits(const Mask* hits, std::size_t count,
+                                                       std::int64_t w) {
+    Mask everywhere = hits[0];
+    for (std::size_t k = 1; k < count; ++k)
+        everywhere &= hits[k];
+    // No column holds every row: however the search runs, it finds none.
+    if (!everywhere) return -1;
+    // The first row's leftmost occurrence holds them all: the search stops
+    // at its first candidate.
+    const std::int64_t leftmost = first_column(hits[0]);
+    if (everywhere & (Mask{1} << (MASK_BITS<Mask> - 1 - static_cast<std::size_t>(leftmost))))
+        return leftmost;
+    std::int64_t col = 0;
+    for (;;) {
+        const Mask first = hits[0] & from_column<Mask>(col);
+        if (!first) return -1;
+        const std::int64_t candidate = first_column(first);
+        bool failed = false;
+        for (std::size_t k = 1; k < count && !failed; ++k) {
+            const Mask found = hits[k] & from_column<Mask>(candidate);
+            if (!found) return -1;
+            failed = first_column(found) != candidate;
+        }
+        if (!failed) return candidate;
+        col = candidate + 1;
+        if (col >= w - 1) return -1;
+    }
+}
+
+}  // namespace glyph
