@@ -23,52 +23,80 @@ Mask widen(std::uint64_t cells) {
     return static_cast<Mask>(Mask{cells} << (MASK_BITS<Mask> - 64));
 }
 
-// Byte b spread to the even bits of 16: bit i to bit 2 i.
-constexpr std::array<std::uint16_t, 256> SPREAD_BYTE = [] {
-    std::array<std::uint16_t, 256> spread{};
-    for (std::size_t b = 0; b < 256; ++b)
-        for (std::size_t i = 0; i < 8; ++i)
-            spread[b] = static_cast<std::uint16_t>(spread[b] | ((b >> i) & 1) << (2 * i));
+// Byte b spread to every fourth bit of 32: bit i to bit 4 i.
+constexpr std::array<std::uint32_t, 256> SPREAD_BYTE = [] {
+    std::array<std::uint32_t, 256> spread{};
+    for (std::uint32_t b = 0; b < 256; ++b)
+        for (std::uint32_t i = 0; i < 8; ++i)
+            spread[b] |= ((b >> i) & 1) << (4 * i);
     return spread;
 }();
 
-// The top 32 bits of x spread to the even bits of a 64-bit value.
-std::uint64_t spread_top_bits(std::uint64_t x) {
-    return std::uint64_t{SPREAD_BYTE[x >> 56]} << 48 |
-           std::uint64_t{SPREAD_BYTE[(x >> 48) & 0xff]} << 32 |
-           std::uint64_t{SPREAD_BYTE[(x >> 40) & 0xff]} << 16 | SPREAD_BYTE[(x >> 32) & 0xff];
+// Sixteen columns of a row, the first in the top bit, spread to every fourth
+// bit of a word: column j to bit 60 - 4 j.
+std::uint64_t spread_columns(std::uint64_t columns) {
+    return std::uint64_t{SPREAD_BYTE[(columns >> 8) & 0xff]} << 32 | SPREAD_BYTE[columns & 0xff];
 }
 
-// Two rows of at most 32 columns with their bits interleaved, column j of
-// the first in bit 63 - 2 j and of the second in bit 62 - 2 j.
-std::uint64_t interleave(std::uint64_t first, std::uint64_t second) {
-    return spread_top_bits(first) << 1 | spread_top_bits(second);
+// Sixteen columns of the filter's rows, from column `first` on, with their
+// bits interleaved: column first + j of row k in bit 63 - 4 j - k.
+std::uint64_t interleave(const std::uint64_t (&rows)[FILTER_ROWS], std::size_t first) {
+    std::uint64_t word = 0;
+    for (std::size_t k = 0; k < FILTER_ROWS; ++k)
+        word |= spread_columns(rows[k] >> (48 - first)) << (FILTER_ROWS - 1 - k);
+    return word;
 }
 
-// The entries two interleaved filters admit at some one of the first
-// `Columns` columns: the code of column c is the top bits after a shift by
-// 2 c. The column count is fixed, so each code is a shift and a mask.
+// The same for eight columns from column 16 on, the rest clear.
+std::uint64_t interleave_eight(const std::uint64_t (&rows)[FILTER_ROWS]) {
+    std::uint64_t word = 0;
+    for (std::size_t k = 0; k < FILTER_ROWS; ++k)
+        word |= std::uint64_t{SPREAD_BYTE[(rows[k] >> 40) & 0xff]} << (32 + FILTER_ROWS - 1 - k);
+    return word;
+}
+
+// The filter's code at column C of rows interleaved sixteen columns to a
+// word, columns 0 to 15 in `low` and 16 to 31 in `high`: the top bits after
+// a shift, taken across the two words where the code straddles them.
+template <std::size_t C>
+std::size_t code_at(std::uint64_t low, std::uint64_t high) {
+    constexpr std::size_t shift = 64 - FILTER_ROWS * FILTER_CELLS;
+    if constexpr (C >= 16)
+        return static_cast<std::size_t>((high << (4 * (C - 16))) >> shift);
+    else if constexpr (4 * C + FILTER_ROWS * FILTER_CELLS <= 64)
+        return static_cast<std::size_t>((low << (4 * C)) >> shift);
+    else
+        return static_cast<std::size_t>(((low << (4 * C)) | (high >> (64 - 4 * C))) >> shift);
+}
+
+// The entries the filter admits at some one of the first `Columns` columns.
+// The column count is fixed, so each code is a shift or two and a mask.
 template <std::size_t Columns>
-std::uint64_t scan_interleaved(std::uint64_t near_rows, std::uint64_t far_rows,
-                               const std::uint64_t* near, const std::uint64_t* far) {
-    constexpr std::size_t code_shift = 64 - 2 * FILTER_CELLS;
+std::uint64_t scan_interleaved(std::uint64_t low, std::uint64_t high, const std::uint64_t* admits) {
     std::uint64_t admitted = 0;
     [&]<std::size_t... C>(std::index_sequence<C...>) {
-        ((admitted |=
-          near[(near_rows << (2 * C)) >> code_shift] & far[(far_rows << (2 * C)) >> code_shift]),
-         ...);
+        ((admitted |= admits[code_at<C>(low, high)]), ...);
     }
     (std::make_index_sequence<Columns>{});
     return admitted;
 }
 
-using InterleavedScan = std::uint64_t (*)(std::uint64_t, std::uint64_t, const std::uint64_t*,
-                                          const std::uint64_t*);
+using InterleavedScan = std::uint64_t (*)(std::uint64_t, std::uint64_t, const std::uint64_t*);
 constexpr std::array<InterleavedScan, 33> INTERLEAVED_SCANS =
     []<std::size_t... C>(std::index_sequence<C...>) {
     return std::array<InterleavedScan, 33>{&scan_interleaved<C>...};
 }
 (std::make_index_sequence<33>{});
+
+// The first FILTER_CELLS cells of a row (the first in the top bit) spread as
+// the code holds them: cell t to bit 4 (FILTER_CELLS - 1 - t).
+constexpr std::array<std::uint32_t, 1u << FILTER_CELLS> SPREAD_CELLS = [] {
+    std::array<std::uint32_t, 1u << FILTER_CELLS> spread{};
+    for (std::uint32_t cells = 0; cells < spread.size(); ++cells)
+        for (std::uint32_t t = 0; t < FILTER_CELLS; ++t)
+            spread[cells] |= ((cells >> t) & 1) << (FILTER_ROWS * t);
+    return spread;
+}();
 
 }  // namespace
 
@@ -132,38 +160,36 @@ void BitCorrection<Mask>::correct_boundary(const SlantMasks& masks, std::int64_t
     }
 }
 
-// The entries that the row pair filters admit at some column. Every column
-// is tried, in a loop of the same length for every boundary of a glyph, so
-// that nothing in it waits on a branch the processor cannot foresee.
+// The entries that the filter admits at some column. Every column is
+// tried, in a loop of the same length for every boundary of a glyph, so that
+// nothing in it waits on a branch the processor cannot foresee.
 template <class Mask>
 std::uint64_t BitCorrection<Mask>::candidates(const SlantMasks& masks, std::int64_t b) const {
-    constexpr std::size_t shift = MASK_BITS<Mask> - FILTER_CELLS;
-    const RowPairFilter& near = masks.filters[0];
-    const RowPairFilter& far = masks.filters[1];
-    // The rows move one cell left a column: shifts by a constant are cheaper
-    // than shifts by a count.
-    Mask a = set_[b + near.rows[0]], c = set_[b + near.rows[1]];
-    Mask d = set_[b + far.rows[0]], e = set_[b + far.rows[1]];
-    std::uint64_t admitted = 0;
+    const RowFilter& filter = masks.filter;
+    Mask rows[FILTER_ROWS];
+    for (std::size_t k = 0; k < FILTER_ROWS; ++k)
+        rows[k] = set_[b + filter.rows[k]];
     const std::size_t columns = static_cast<std::size_t>(w_) + 2;
     if constexpr (MASK_BITS<Mask> == 64) {
         if (columns <= 32) {
-            // Both rows of a filter in one word: the code of a column is
-            // two bits a column further down.
-            return INTERLEAVED_SCANS[columns](interleave(a, c), interleave(d, e),
-                                              near.admits_interleaved.data(),
-                                              far.admits_interleaved.data());
+            // The rows' bits interleaved: the code of a column is the top
+            // bits, and four bits further down for the next column.
+            const std::uint64_t high = columns <= 16   ? 0
+                                       : columns <= 24 ? interleave_eight(rows)
+                                                       : interleave(rows, 16);
+            return INTERLEAVED_SCANS[columns](interleave(rows, 0), high, filter.admits.data());
         }
     }
+    constexpr std::size_t shift = MASK_BITS<Mask> - FILTER_CELLS;
+    std::uint64_t admitted = 0;
     for (std::size_t col = 0; col < columns; ++col) {
-        const auto near_code =
-            static_cast<std::size_t>((a >> shift) << FILTER_CELLS | (c >> shift));
-        const auto far_code = static_cast<std::size_t>((d >> shift) << FILTER_CELLS | (e >> shift));
-        admitted |= near.admits[near_code] & far.admits[far_code];
-        a <<= 1;
-        c <<= 1;
-        d <<= 1;
-        e <<= 1;
+        std::size_t code = 0;
+        for (std::size_t k = 0; k < FILTER_ROWS; ++k) {
+            code |= std::size_t{SPREAD_CELLS[static_cast<std::size_t>(rows[k] >> shift)]}
+                    << (FILTER_ROWS - 1 - k);
+            rows[k] <<= 1;
+        }
+        admitted |= filter.admits[code];
     }
     return admitted;
 }

@@ -87,20 +87,23 @@ std::array<std::uint64_t, 1u << FILTER_CELLS> row_filter(const SlantMasks& masks
     return admits;
 }
 
-RowPairFilter make_filter(const SlantMasks& masks, std::int32_t upper, std::int32_t lower) {
-    RowPairFilter f;
-    f.rows[0] = upper;
-    f.rows[1] = lower;
-    const auto above = row_filter(masks, upper), below = row_filter(masks, lower);
-    for (std::uint32_t code = 0; code < f.admits.size(); ++code)
-        f.admits[code] = above[code >> FILTER_CELLS] & below[code & ((1u << FILTER_CELLS) - 1)];
+RowFilter make_filter(const SlantMasks& masks, const std::array<std::int32_t, FILTER_ROWS>& rows) {
+    RowFilter f;
+    f.rows = rows;
+    std::array<std::array<std::uint64_t, 1u << FILTER_CELLS>, FILTER_ROWS> by_row;
+    for (std::size_t k = 0; k < FILTER_ROWS; ++k)
+        by_row[k] = row_filter(masks, rows[k]);
+    constexpr std::size_t bits = FILTER_ROWS * FILTER_CELLS;
     for (std::uint32_t code = 0; code < f.admits.size(); ++code) {
-        std::uint32_t first = 0, second = 0;
-        for (std::size_t t = 0; t < FILTER_CELLS; ++t) {
-            first |= ((code >> (2 * FILTER_CELLS - 1 - 2 * t)) & 1) << (FILTER_CELLS - 1 - t);
-            second |= ((code >> (2 * FILTER_CELLS - 2 - 2 * t)) & 1) << (FILTER_CELLS - 1 - t);
+        std::uint64_t admits = ~std::uint64_t{0};
+        for (std::size_t k = 0; k < FILTER_ROWS; ++k) {
+            std::uint32_t cells = 0;  // row k's cells, the first in the top bit
+            for (std::size_t t = 0; t < FILTER_CELLS; ++t)
+                cells |= ((code >> (bits - 1 - (FILTER_ROWS * t + k))) & 1)
+                         << (FILTER_CELLS - 1 - t);
+            admits &= by_row[k][cells];
         }
-        f.admits_interleaved[code] = f.admits[first << FILTER_CELLS | second];
+        f.admits[code] = admits;
     }
     return f;
 }
@@ -129,9 +132,8 @@ SlantMasks compile_slant_masks(const SlantPattern* list) {
     for (std::int32_t r = 0; r < highest - lowest && !first; ++r)
         if (needed[r] && masks.needed_count < masks.needed_rows.size())
             masks.needed_rows[masks.needed_count++] = r + lowest;
-    // The rows next to the boundary row and the rows next to those: between
-    // them they tell most entries apart.
-    masks.filters = {make_filter(masks, -1, 0), make_filter(masks, -2, 1)};
+    // The two rows on either side of the boundary tell most entries apart.
+    masks.filter = make_filter(masks, {-2, -1, 0, 1});
     return masks;
 }
 

@@ -56,21 +56,20 @@ struct MaskedPattern {
     std::size_t clear_cell_count = 0;
 };
 
-// Which entries two rows around a band boundary admit at one column: for
-// each code of FILTER_CELLS cells of both rows from that column ("@" as 1,
-// the first row's cells above the second's, the first cell in the top bit),
-// the set of entries (bit e for entry e) whose input rows there agree with
-// the code. An entry that does not reach a row, and a cell past the end of an
-// input row, admit either kind. A cell the code shows as clear may hold "$" or
-// ",", which no input row matches, so the filter admits a superset.
-inline constexpr std::size_t FILTER_CELLS = 5;
-struct RowPairFilter {
-    std::int32_t rows[2] = {0, 0};  // relative to the band boundary row
-    std::array<std::uint64_t, std::size_t{1} << (2 * FILTER_CELLS)> admits{};
-    // The same sets for the code whose bits take the two rows' cells in
-    // turn, the first row's first cell in the top bit: a code that a shift
-    // reads off two rows held with their bits interleaved.
-    std::array<std::uint64_t, std::size_t{1} << (2 * FILTER_CELLS)> admits_interleaved{};
+// Which entries the rows around a band boundary admit at one column: for
+// each code of FILTER_CELLS cells of the FILTER_ROWS rows from that column
+// ("@" as 1), the set of entries (bit e for entry e) whose input rows there
+// agree with the code. The code takes the rows' cells a column at a time, the
+// first column in the top bits and the first row's cell on top in each: a
+// code that a shift reads off the rows held with their bits interleaved. An
+// entry that does not reach a row, and a cell past the end of an input row,
+// admit either kind. A cell the code shows as clear may hold "$" or ",",
+// which no input row matches, so the filter admits a superset.
+inline constexpr std::size_t FILTER_ROWS = 4;
+inline constexpr std::size_t FILTER_CELLS = 3;
+struct RowFilter {
+    std::array<std::int32_t, FILTER_ROWS> rows{};  // relative to the band boundary row
+    std::array<std::uint64_t, std::size_t{1} << (FILTER_ROWS * FILTER_CELLS)> admits{};
 };
 
 struct SlantMasks {
@@ -80,8 +79,7 @@ struct SlantMasks {
     // cell: where one of them holds no set cell, no entry can match.
     std::array<std::int32_t, 8> needed_rows{};
     std::size_t needed_count = 0;
-    // The filters: the rows next to the boundary row, and the rows next to those.
-    std::array<RowPairFilter, 2> filters{};
+    RowFilter filter;
 };
 
 // Compiles a working list (up to its terminating entry).
