@@ -21,13 +21,16 @@ inline constexpr std::array<std::uint8_t, 256> HEX_VALUE = [] {
     return t;
 }();
 
-// HEX_VALUE with the NUL byte and the newline flagged, so that a run of
-// digits can be read without a test per character and checked for an early
-// end once.
+// HEX_VALUE with the NUL byte, the newline and every other byte that is not
+// a digit flagged, so that a run of digits can be read without a test per
+// character and checked once for an early end or a stray byte.
 inline constexpr std::uint8_t NUL_FLAG = 0x10;
 inline constexpr std::uint8_t NEWLINE_FLAG = 0x20;
+inline constexpr std::uint8_t OTHER_FLAG = 0x40;
 inline constexpr std::array<std::uint8_t, 256> HEX_NIBBLE = [] {
     std::array<std::uint8_t, 256> t = HEX_VALUE;
+    for (std::size_t c = 0; c < 256; ++c)
+        if (t[c] == 0 && c != '0') t[c] = OTHER_FLAG;
     t[0] = NUL_FLAG;
     t['\n'] = NEWLINE_FLAG;
     return t;

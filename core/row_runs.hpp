@@ -25,16 +25,18 @@ template <std::size_t Bytes>
     static_assert(Bytes >= 1 && Bytes <= 8);
     constexpr std::size_t digits = 2 * Bytes;
     if (left <= 16) return 0;  // the digits and the byte after them, or sixteen bytes
+    std::uint8_t seen = 0;
+    word = read_digits<digits>(p, seen);
+    // The common row: all its digits, then its newline. No glyph keyword
+    // reads so: each has a letter that is not a digit among its first three
+    // bytes, or its newline there. Any other row is measured and read again
+    // the careful way.
+    if (p[digits] == '\n' && !(seen & (NUL_FLAG | NEWLINE_FLAG | OTHER_FLAG))) [[likely]]
+        return digits + 1;
     if (may_be_glyph_keyword(*p)) {
         const std::size_t size = short_line_size(p);
         if (size == 0 || glyph_keyword(Line{p, size}) != GlyphKeyword::none) return 0;
     }
-    std::uint8_t seen = 0;
-    word = read_digits<digits>(p, seen);
-    // The common row: all its digits, then its newline. Any other is measured
-    // and read again the careful way.
-    if (p[digits] == '\n' && !(seen & (NUL_FLAG | NEWLINE_FLAG))) [[likely]]
-        return digits + 1;
     const std::size_t size = short_line_size(p);
     if (size != 0) word = read_hex_word(p, size, digits);
     return size;

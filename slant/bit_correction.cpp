@@ -17,12 +17,6 @@ Mask top_bits(std::int64_t n) {
     return ~(~Mask{0} >> n);
 }
 
-// A pattern row's cells, cell 0 in the top bit, moved into a Mask.
-template <class Mask>
-Mask widen(std::uint64_t cells) {
-    return static_cast<Mask>(Mask{cells} << (MASK_BITS<Mask> - 64));
-}
-
 // Byte b spread to every fourth bit of 32: bit i to bit 4 i.
 constexpr std::array<std::uint32_t, 256> SPREAD_BYTE = [] {
     std::array<std::uint32_t, 256> spread{};
@@ -150,9 +144,7 @@ void BitCorrection<Mask>::correct_boundary(const SlantMasks& masks, std::int64_t
         const MaskedPattern& entry = masks.entries[e];
         const std::int64_t top = b + entry.input_offset;
         if (top < 0 || top + entry.input_count > std::int64_t{n_} + 1) continue;
-        const std::int64_t col = match_column(entry, static_cast<std::size_t>(top));
-        if (col < 0) continue;
-        if (!apply(entry, static_cast<std::size_t>(b + entry.output_offset), col)) continue;
+        if (try_entry(entry, static_cast<std::size_t>(top)) <= 0) continue;
         // Cells newly "@" or "." may let an entry match that the filters
         // ruled out; cells made "$" or "," let none.
         left = candidates(masks, b) & ~((std::uint64_t{2} << e) - 1);
@@ -212,37 +204,38 @@ void BitCorrection<Mask>::row_hits(const MaskedPattern& entry, std::size_t top, 
     }
 }
 
-// The entry's match column: by the search built for it when it is an entry
-// of the table, else from hit masks made a cell at a time.
+// The entry's match column from hit masks made a cell at a time.
 template <class Mask>
 std::int64_t BitCorrection<Mask>::match_column(const MaskedPattern& entry, std::size_t top) const {
-    if (entry.table_entry >= 0)
-        return TABLE_MATCHES<Mask>[static_cast<std::size_t>(entry.table_entry)](&set_[top],
-                                                                                &clear_[top], w_);
     Mask hits[6];
     row_hits(entry, top, hits);
     return search_hits(hits, static_cast<std::size_t>(entry.input_count), w_);
 }
 
-// Writes the output rows from column col, cut at the end of each work row as
-// the reference cuts them. Returns whether a cell became "@" or "." that was
-// not so before.
+// Writes the output rows from column col. Returns whether a cell became "@"
+// or "." that was not so before.
 template <class Mask>
 bool BitCorrection<Mask>::apply(const MaskedPattern& entry, std::size_t first_row,
                                 std::int64_t col) {
     Mask enabled = 0;
-    for (std::size_t k = 0; k < static_cast<std::size_t>(entry.output_count); ++k) {
-        const MaskedOutputRow& out = entry.output[k];
-        const std::size_t r = first_row + k;
-        const Mask written = (widen<Mask>(out.written) >> col) & columns_;
-        const Mask set = (set_[r] & ~written) | ((widen<Mask>(out.set) >> col) & written);
-        const Mask clear = (clear_[r] & ~written) | ((widen<Mask>(out.clear) >> col) & written);
-        enabled |= (set & ~set_[r]) | (clear & ~clear_[r]);
-        set_[r] = set;
-        clear_[r] = clear;
-        lit_[r] = (lit_[r] & ~written) | ((widen<Mask>(out.lit) >> col) & written);
-    }
+    for (std::size_t k = 0; k < static_cast<std::size_t>(entry.output_count); ++k)
+        enabled |= write_output_row(work_rows(), first_row + k, entry.output[k], col, columns_);
     return enabled != 0;
+}
+
+// The entry tried at the boundary whose rows begin at `top`: -1 if it does
+// not match, else it is applied, and the result is 1 if it made a cell "@"
+// or "." that was not so before, 0 if not. Entries of the table go by the
+// code built for each.
+template <class Mask>
+int BitCorrection<Mask>::try_entry(const MaskedPattern& entry, std::size_t top) {
+    if (entry.table_entry >= 0)
+        return TABLE_TRIES<Mask>[static_cast<std::size_t>(entry.table_entry)](
+            {set_ + top, clear_ + top, lit_ + top}, w_, columns_);
+    const std::int64_t col = match_column(entry, top);
+    if (col < 0) return -1;
+    return apply(entry, top + static_cast<std::size_t>(entry.output_offset - entry.input_offset),
+                 col);
 }
 
 template class BitCorrection<std::uint64_t>;

@@ -6,9 +6,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "hit_search.hpp"
 #include "memory.hpp"
 #include "slant_masks.hpp"
+#include "work_rows.hpp"
 
 namespace glyph {
 
@@ -55,10 +55,11 @@ class BitCorrection {
     void row_hits(const MaskedPattern& entry, std::size_t top, Mask* hits) const;
     std::int64_t match_column(const MaskedPattern& entry, std::size_t top) const;
     bool apply(const MaskedPattern& entry, std::size_t first_row, std::int64_t col);
+    int try_entry(const MaskedPattern& entry, std::size_t top);
+    WorkRows<Mask> work_rows() const { return {set_, clear_, lit_}; }
 
-    // Work rows 0..n: the cells "@", ".", and "@" or "$". A cell in none of
-    // them is ",", which, like "$", no input row matches. The rows of set_
-    // have GUARD_ROWS clear rows above and below them.
+    // Work rows 0..n (see WorkRows); the rows of set_ have GUARD_ROWS clear
+    // rows above and below them.
     PodArray<Mask> set_store_, clear_store_, lit_store_;
     Mask* set_ = nullptr;
     Mask* clear_ = nullptr;

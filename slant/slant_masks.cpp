@@ -9,17 +9,6 @@ std::uint64_t cell_bit(std::size_t t) {
     return std::uint64_t{1} << (63 - t);
 }
 
-MaskedOutputRow mask_output_row(const char* text) {
-    MaskedOutputRow row;
-    for (std::size_t t = 0; text[t] != '\0'; ++t) {
-        row.written |= cell_bit(t);
-        if (text[t] == '@') row.set |= cell_bit(t);
-        if (text[t] == '.') row.clear |= cell_bit(t);
-        if (text[t] == '@' || text[t] == '$') row.lit |= cell_bit(t);
-    }
-    return row;
-}
-
 void add_cells(std::uint64_t bits, std::uint8_t row, std::array<MaskedCell, 36>& cells,
                std::size_t& count) {
     for (std::size_t t = 0; t < 64; ++t)

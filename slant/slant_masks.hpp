@@ -32,6 +32,18 @@ struct MaskedOutputRow {
     std::uint64_t lit = 0;      // "@" and "$": the set pixels written
 };
 
+constexpr MaskedOutputRow mask_output_row(const char* text) {
+    MaskedOutputRow row;
+    for (std::size_t t = 0; text[t] != '\0'; ++t) {
+        const std::uint64_t bit = std::uint64_t{1} << (63 - t);
+        row.written |= bit;
+        if (text[t] == '@') row.set |= bit;
+        if (text[t] == '.') row.clear |= bit;
+        if (text[t] == '@' || text[t] == '$') row.lit |= bit;
+    }
+    return row;
+}
+
 // One cell that a match needs: input row `row`, cell `cell`.
 struct MaskedCell {
     std::uint8_t row;

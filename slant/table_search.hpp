@@ -1,16 +1,16 @@
-// The correction's search built at compile time for each entry of
-// SLANT_PATTERNS. The cells of an entry's input rows are constants there, so
-// the columns at which a row occurs come from a few shifts by constants
-// instead of a walk over a list of cells; what is found is the same, since
-// both take the same masks through search_hits.
+// The correction's search and writing built at compile time for each entry
+// of SLANT_PATTERNS. The cells of an entry's rows are constants there, so the
+// columns at which an input row occurs come from a few shifts by constants
+// instead of a walk over a list of cells, and an output row is written with
+// constant masks; what is found and written is the same, since both paths
+// take the same masks through search_hits and write_output_row.
 #pragma once
 
 #include <array>
 #include <utility>
 
-#include "hit_search.hpp"
-#include "slant_masks.hpp"
 #include "slant_patterns.hpp"
+#include "work_rows.hpp"
 
 namespace glyph {
 
@@ -33,7 +33,8 @@ template <class Mask, std::size_t E, std::size_t K>
 // The column at which table entry E matches the work rows from `set` and
 // `clear` on (its first input row's), or -1.
 template <class Mask, std::size_t E>
-std::int64_t table_match(const Mask* set, const Mask* clear, std::int64_t w) {
+[[gnu::always_inline]] inline std::int64_t table_match(const Mask* set, const Mask* clear,
+                                                       std::int64_t w) {
     constexpr std::size_t count = static_cast<std::size_t>(SLANT_PATTERNS[E].input_count);
     Mask hits[count];
     [&]<std::size_t... K>(std::index_sequence<K...>) {
@@ -43,13 +44,35 @@ std::int64_t table_match(const Mask* set, const Mask* clear, std::int64_t w) {
     return search_hits(hits, count, w);
 }
 
-template <class Mask>
-using TableMatch = std::int64_t (*)(const Mask* set, const Mask* clear, std::int64_t w);
+template <std::size_t E, std::size_t K>
+inline constexpr MaskedOutputRow TABLE_OUTPUT_ROW =
+    mask_output_row(SLANT_PATTERNS[E].output_rows[K]);
+
+// Table entry E tried on the work rows from its first input row on: -1 if it
+// does not match, else it is applied, and the result is 1 if it made a cell
+// "@" or "." that was not so before, 0 if not.
+template <class Mask, std::size_t E>
+int table_try(WorkRows<Mask> rows, std::int64_t w, Mask columns) {
+    constexpr SlantPattern entry = SLANT_PATTERNS[E];
+    const std::int64_t col = table_match<Mask, E>(rows.set, rows.clear, w);
+    if (col < 0) return -1;
+    constexpr std::size_t first =
+        static_cast<std::size_t>(entry.output_offset - entry.input_offset);
+    Mask enabled = 0;
+    [&]<std::size_t... K>(std::index_sequence<K...>) {
+        ((enabled |= write_output_row(rows, first + K, TABLE_OUTPUT_ROW<E, K>, col, columns)), ...);
+    }
+    (std::make_index_sequence<static_cast<std::size_t>(entry.output_count)>{});
+    return enabled != 0;
+}
 
 template <class Mask>
-inline constexpr std::array<TableMatch<Mask>, SLANT_PATTERN_COUNT> TABLE_MATCHES = [
+using TableTry = int (*)(WorkRows<Mask> rows, std::int64_t w, Mask columns);
+
+template <class Mask>
+inline constexpr std::array<TableTry<Mask>, SLANT_PATTERN_COUNT> TABLE_TRIES = [
 ]<std::size_t... E>(std::index_sequence<E...>) {
-    return std::array<TableMatch<Mask>, SLANT_PATTERN_COUNT>{&table_match<Mask, E>...};
+    return std::array<TableTry<Mask>, SLANT_PATTERN_COUNT>{&table_try<Mask, E>...};
 }
 (std::make_index_sequence<SLANT_PATTERN_COUNT>{});
 

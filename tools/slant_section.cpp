@@ -1,6 +1,7 @@
 #include "slant_section.hpp"
 
 #include <algorithm>
+#include <cstring>
 
 #include "hex_rows.hpp"
 #include "reference_paths.hpp"
@@ -83,26 +84,31 @@ std::size_t SlantSection::take_rows(const char* first, const char* last) {
     const std::size_t cells = cells_read_for(glyph_.width);
     if (rows_in_grid_ || reference_ || cells > 64) return 0;
     const std::size_t height = static_cast<std::size_t>(glyph_.height);
-    // The store is held in locals: with the byte stores of the cell counts,
-    // its members would be loaded again for every row.
-    std::size_t i = rows_read_, room = row_cells_.capacity();
-    std::uint64_t* bits = row_bits_.data();
-    std::uint8_t* read_as = row_cells_.data();
-    const std::size_t taken = with_row_bytes(cells / 8, [&](auto bytes) {
-        return take_row_run<bytes>(first, last, [&](std::uint64_t row) {
-            if (i >= height) return true;  // rows past the height are dropped
-            if (i == room) {
-                grow_rows(i);
-                room = row_cells_.capacity();
-                bits = row_bits_.data();
-                read_as = row_cells_.data();
-            }
-            store_bit_row(bits, read_as, i++, row, 0, cells);
-            return true;
+    std::size_t taken = 0;
+    for (;;) {
+        // The store is held in locals, and a row takes one test: rows are
+        // kept up to `stop`, where the room or the height ends.
+        const std::size_t start = rows_read_, stop = std::min(row_cells_.capacity(), height);
+        std::size_t i = start;
+        bool full = false;
+        std::uint64_t* bits = row_bits_.data();
+        taken += with_row_bytes(cells / 8, [&](auto bytes) {
+            return take_row_run<bytes>(first + taken, last, [&](std::uint64_t row) {
+                if (i >= stop) {  // rows past the height are dropped
+                    full = i < height;
+                    return !full;
+                }
+                bits[2 * i] = row;
+                bits[2 * i + 1] = 0;
+                ++i;
+                return true;
+            });
         });
-    });
-    rows_read_ = i;
-    return taken;
+        if (i > start) std::memset(row_cells_.data() + start, static_cast<int>(cells), i - start);
+        rows_read_ = i;
+        if (!full) return taken;
+        grow_rows(i);
+    }
 }
 
 // Room for one more row than the `held` ones, and for as many again.

@@ -1,10 +1,13 @@
-// Work rows held as bit masks, and the correction's search read off them.
-// A Mask (std::uint64_t or Bits128) holds column j of a work row (the left
-// pad being column 0) in bit BITS - 1 - j.
+// The correction's work rows held as bit masks, and the two things done to
+// them: the search read off them, and the writing of an output row. A Mask
+// (std::uint64_t or Bits128) holds column j of a work row (the left pad being
+// column 0) in bit BITS - 1 - j.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+
+#include "slant_masks.hpp"
 
 namespace glyph {
 
@@ -12,6 +15,22 @@ __extension__ using Bits128 = unsigned __int128;
 
 template <class Mask>
 inline constexpr std::size_t MASK_BITS = sizeof(Mask) * 8;
+
+// Work rows from some row on: the cells "@", the cells ".", and the cells "@"
+// or "$". A cell in none of them is ",", which, like "$", no input row
+// matches.
+template <class Mask>
+struct WorkRows {
+    Mask* set;
+    Mask* clear;
+    Mask* lit;
+};
+
+// A pattern row's cells, cell 0 in the top bit, moved into a Mask.
+template <class Mask>
+constexpr Mask widen(std::uint64_t cells) {
+    return static_cast<Mask>(Mask{cells} << (MASK_BITS<Mask> - 64));
+}
 
 // Columns c and further right.
 template <class Mask>
@@ -62,6 +81,23 @@ template <class Mask>
         col = candidate + 1;
         if (col >= w - 1) return -1;
     }
+}
+
+// Writes an output row into work row r from column col on, cut at the end of
+// the row (`columns`) as the reference cuts it. Returns the cells it made "@"
+// or "." that were not so before.
+template <class Mask>
+[[gnu::always_inline]] inline Mask write_output_row(WorkRows<Mask> rows, std::size_t r,
+                                                    const MaskedOutputRow& out, std::int64_t col,
+                                                    Mask columns) {
+    const Mask written = (widen<Mask>(out.written) >> col) & columns;
+    const Mask set = (rows.set[r] & ~written) | ((widen<Mask>(out.set) >> col) & written);
+    const Mask clear = (rows.clear[r] & ~written) | ((widen<Mask>(out.clear) >> col) & written);
+    const Mask enabled = (set & ~rows.set[r]) | (clear & ~rows.clear[r]);
+    rows.set[r] = set;
+    rows.clear[r] = clear;
+    rows.lit[r] = (rows.lit[r] & ~written) | ((widen<Mask>(out.lit) >> col) & written);
+    return enabled;
 }
 
 }  // namespace glyph
