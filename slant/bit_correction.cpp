@@ -161,14 +161,17 @@ std::uint64_t BitCorrection<Mask>::candidates(const SlantMasks& masks, std::int6
     Mask rows[FILTER_ROWS];
     for (std::size_t k = 0; k < FILTER_ROWS; ++k)
         rows[k] = set_[b + filter.rows[k]];
-    const std::size_t columns = static_cast<std::size_t>(w_) + 2;
+    // The columns at which an entry can begin, of the w + 2 of a work row.
+    const std::size_t row_columns = static_cast<std::size_t>(w_) + 2;
+    const std::int64_t open = std::int64_t{w_} + 1 - masks.right_trim;
+    const std::size_t columns = open > 0 ? static_cast<std::size_t>(open) : 0;
     if constexpr (MASK_BITS<Mask> == 64) {
-        if (columns <= 32) {
+        if (row_columns <= 32 && columns <= 32) {
             // The rows' bits interleaved: the code of a column is the top
             // bits, and four bits further down for the next column.
-            const std::uint64_t high = columns <= 16   ? 0
-                                       : columns <= 24 ? interleave_eight(rows)
-                                                       : interleave(rows, 16);
+            const std::uint64_t high = row_columns <= 16   ? 0
+                                       : row_columns <= 24 ? interleave_eight(rows)
+                                                           : interleave(rows, 16);
             return INTERLEAVED_SCANS[columns](interleave(rows, 0), high, filter.admits.data());
         }
     }

@@ -1,5 +1,6 @@
 #include "slant_masks.hpp"
 
+#include <algorithm>
 #include <cstring>
 
 namespace glyph {
@@ -116,6 +117,10 @@ SlantMasks compile_slant_masks(const SlantPattern* list) {
         for (std::int32_t r = 0; r < highest - lowest; ++r)
             needed[r] = (first || needed[r]) && has_set[r];
         first = false;
+        std::int32_t last_set = -1;
+        for (std::size_t k = 0; k < static_cast<std::size_t>(p.input_count); ++k)
+            if (p.input[k].set) last_set = std::max(last_set, 63 - __builtin_ctzll(p.input[k].set));
+        masks.right_trim = masks.count == 0 ? last_set : std::min(masks.right_trim, last_set);
         masks.entries[masks.count++] = p;
     }
     for (std::int32_t r = 0; r < highest - lowest && !first; ++r)

@@ -92,6 +92,10 @@ struct SlantMasks {
     std::array<std::int32_t, 8> needed_rows{};
     std::size_t needed_count = 0;
     RowFilter filter;
+    // The fewest cells that every entry has up to and including its last
+    // set cell, less one: a set cell cannot lie on the right pad, so no entry
+    // matches in the last `right_trim` + 1 columns of a work row.
+    std::int32_t right_trim = -1;
 };
 
 // Compiles a working list (up to its terminating entry).
