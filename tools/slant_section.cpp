@@ -48,6 +48,35 @@ void place_pixels(std::uint64_t* words, std::size_t count, std::uint64_t high, s
     }
 }
 
+// Keeps the rows of `Bytes` bytes at the start of [first, last) as rows i,
+// i + 1, ... (two words each, in `bits`) up to row `stop`, and drops those
+// past `height`. A function of its own for each row size, so that its state
+// stays in registers.
+struct KeptRows {
+    std::size_t bytes;  // of the rows taken
+    std::size_t rows;   // the rows held now
+    bool full;          // stopped at `stop` for want of room
+};
+template <std::size_t Bytes>
+[[gnu::noinline]] KeptRows keep_row_run(const char* first, const char* last, std::uint64_t* bits,
+                                        std::size_t i, std::size_t stop, std::size_t height) {
+    const char* p = first;
+    bool full = false;
+    std::uint64_t row;
+    while (const std::size_t size = run_row<Bytes>(p, last - p, row)) {
+        if (i < stop) {
+            bits[2 * i] = row;
+            bits[2 * i + 1] = 0;
+            ++i;
+        } else if (i < height) {
+            full = true;
+            break;
+        }
+        p += size;
+    }
+    return {static_cast<std::size_t>(p - first), i, full};
+}
+
 }  // namespace
 
 SlantSection::SlantSection(const BoxSize& font, ByteSink& out)
@@ -86,28 +115,19 @@ std::size_t SlantSection::take_rows(const char* first, const char* last) {
     const std::size_t height = static_cast<std::size_t>(glyph_.height);
     std::size_t taken = 0;
     for (;;) {
-        // The store is held in locals, and a row takes one test: rows are
-        // kept up to `stop`, where the room or the height ends.
-        const std::size_t start = rows_read_, stop = std::min(row_cells_.capacity(), height);
-        std::size_t i = start;
-        bool full = false;
-        std::uint64_t* bits = row_bits_.data();
-        taken += with_row_bytes(cells / 8, [&](auto bytes) {
-            return take_row_run<bytes>(first + taken, last, [&](std::uint64_t row) {
-                if (i >= stop) {  // rows past the height are dropped
-                    full = i < height;
-                    return !full;
-                }
-                bits[2 * i] = row;
-                bits[2 * i + 1] = 0;
-                ++i;
-                return true;
-            });
+        const std::size_t start = rows_read_;
+        KeptRows kept{0, start, false};
+        with_row_bytes(cells / 8, [&](auto bytes) {
+            kept = keep_row_run<bytes>(first + taken, last, row_bits_.data(), start,
+                                       std::min(row_cells_.capacity(), height), height);
+            return 1;
         });
-        if (i > start) std::memset(row_cells_.data() + start, static_cast<int>(cells), i - start);
-        rows_read_ = i;
-        if (!full) return taken;
-        grow_rows(i);
+        taken += kept.bytes;
+        if (kept.rows > start)
+            std::memset(row_cells_.data() + start, static_cast<int>(cells), kept.rows - start);
+        rows_read_ = kept.rows;
+        if (!kept.full) return taken;
+        grow_rows(kept.rows);
     }
 }
 
