@@ -36,6 +36,13 @@ inline constexpr std::array<std::uint8_t, 256> HEX_NIBBLE = [] {
     return t;
 }();
 
+// Two digits at once: indexed by the two bytes as they lie in memory (read
+// as one 16-bit value), the byte they spell in the low half and the flags of
+// HEX_NIBBLE of both in the high half. Reading a row a pair at a time halves
+// the table lookups of the commonest rows.
+inline constexpr std::size_t HEX_PAIR_FLAGS_SHIFT = 8;
+extern const std::array<std::uint16_t, 65536> HEX_PAIR;
+
 inline std::uint8_t hex_value(unsigned char c) {
     return HEX_VALUE[c];
 }

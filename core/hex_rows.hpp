@@ -37,16 +37,21 @@ std::size_t with_row_bytes(std::size_t bytes, F&& f) {
     return result;
 }
 
-// N digits of a text known to hold them; `seen` collects the flags of
-// HEX_NIBBLE.
+// N digits (an even count) of a text known to hold them; `seen` collects the
+// flags of HEX_NIBBLE.
 template <std::size_t N>
 inline std::uint64_t read_digits(const char* text, std::uint8_t& seen) {
+    static_assert(N % 2 == 0 && N <= 16);
     std::uint64_t word = 0;
-    for (std::size_t i = 0; i < N; ++i) {
-        const std::uint8_t value = HEX_NIBBLE[static_cast<unsigned char>(text[i])];
-        seen |= value;
-        word |= std::uint64_t{value & 0xfu} << (60 - 4 * i);
+    std::uint32_t flags = 0;
+    for (std::size_t i = 0; i < N / 2; ++i) {
+        std::uint16_t pair;
+        std::memcpy(&pair, text + 2 * i, 2);
+        const std::uint32_t entry = HEX_PAIR[pair];
+        flags |= entry;
+        word |= std::uint64_t{entry & 0xffu} << (56 - 8 * i);
     }
+    seen = static_cast<std::uint8_t>(seen | flags >> HEX_PAIR_FLAGS_SHIFT);
     return word;
 }
 

@@ -13,6 +13,7 @@
 #include "bit_row.hpp"
 #include "bold_words.hpp"
 #include "cell_grid.hpp"
+#include "hex_rows.hpp"
 #include "reference_paths.hpp"
 #include "slant_geometry.hpp"
 #include "slant_masks.hpp"
@@ -168,6 +169,22 @@ TEST(FastPaths, MaskCorrectionMatchesCellCorrection) {
                                          1 + gen.below(4));
     }
     RecordProperty("cases", cases);
+}
+
+// Digits read two at a time agree with the per-digit table on every pair of
+// bytes, value and flags.
+TEST(FastPaths, DigitPairsMatchSingleDigits) {
+    for (int first = 0; first < 256; ++first)
+        for (int second = 0; second < 256; ++second) {
+            const char text[2] = {char(first), char(second)};
+            std::uint8_t seen = 0;
+            const std::uint64_t word = read_digits<2>(text, seen);
+            const std::uint8_t a = HEX_NIBBLE[std::size_t(first)],
+                               b = HEX_NIBBLE[std::size_t(second)];
+            ASSERT_EQ(word, std::uint64_t((a & 0xf) << 4 | (b & 0xf)) << 56)
+                << first << " " << second;
+            ASSERT_EQ(seen, (a | b) & 0xf0) << first << " " << second;
+        }
 }
 
 TEST(FastPaths, BoldWordsMatchTheBitRow) {
