@@ -126,8 +126,34 @@ void BitCorrection<Mask>::make_room(std::int32_t w, std::int32_t n) {
 
 template <class Mask>
 void BitCorrection<Mask>::correct_loaded(const SlantMasks& masks, std::int32_t ratio) {
+    // The columns at which an entry can begin, of the w + 2 of a work row,
+    // and how the filter reads them.
+    const std::size_t row_columns = static_cast<std::size_t>(w_) + 2;
+    const std::int64_t open = std::int64_t{w_} + 1 - masks.right_trim;
+    scan_columns_ = open > 0 ? static_cast<std::size_t>(open) : 0;
+    scan_ = nullptr;
+    if (MASK_BITS<Mask> == 64 && row_columns <= 32 && scan_columns_ <= 32) {
+        scan_ = INTERLEAVED_SCANS[scan_columns_];
+        scan_high_ = row_columns <= 16 ? 0 : row_columns;
+    }
     for (std::int64_t b = ratio; ratio > 0 && b < n_; b += ratio)
         correct_boundary(masks, b);
+}
+
+// The entry tried at the boundary whose rows begin at `top`: -1 if it does
+// not match, else it is applied, and the result is 1 if it made a cell "@"
+// or "." that was not so before, 0 if not. Entries of the table go by the
+// code built for each.
+template <class Mask>
+[[gnu::always_inline]] inline int BitCorrection<Mask>::try_entry(const MaskedPattern& entry,
+                                                                 std::size_t top) {
+    if (entry.table_entry >= 0)
+        return TABLE_TRIES<Mask>[static_cast<std::size_t>(entry.table_entry)](
+            {set_ + top, clear_ + top, lit_ + top}, w_, columns_);
+    const std::int64_t col = match_column(entry, top);
+    if (col < 0) return -1;
+    return apply(entry, top + static_cast<std::size_t>(entry.output_offset - entry.input_offset),
+                 col);
 }
 
 template <class Mask>
@@ -157,34 +183,30 @@ void BitCorrection<Mask>::correct_boundary(const SlantMasks& masks, std::int64_t
 // nothing in it waits on a branch the processor cannot foresee.
 template <class Mask>
 std::uint64_t BitCorrection<Mask>::candidates(const SlantMasks& masks, std::int64_t b) const {
-    const RowFilter& filter = masks.filter;
     Mask rows[FILTER_ROWS];
     for (std::size_t k = 0; k < FILTER_ROWS; ++k)
-        rows[k] = set_[b + filter.rows[k]];
-    // The columns at which an entry can begin, of the w + 2 of a work row.
-    const std::size_t row_columns = static_cast<std::size_t>(w_) + 2;
-    const std::int64_t open = std::int64_t{w_} + 1 - masks.right_trim;
-    const std::size_t columns = open > 0 ? static_cast<std::size_t>(open) : 0;
+        rows[k] = set_[b + FILTER_ROW_OFFSETS[k]];
+    const std::uint64_t* admits = masks.filter.admits.data();
     if constexpr (MASK_BITS<Mask> == 64) {
-        if (row_columns <= 32 && columns <= 32) {
+        if (scan_) {
             // The rows' bits interleaved: the code of a column is the top
             // bits, and four bits further down for the next column.
-            const std::uint64_t high = row_columns <= 16   ? 0
-                                       : row_columns <= 24 ? interleave_eight(rows)
-                                                           : interleave(rows, 16);
-            return INTERLEAVED_SCANS[columns](interleave(rows, 0), high, filter.admits.data());
+            const std::uint64_t high = !scan_high_        ? 0
+                                       : scan_high_ <= 24 ? interleave_eight(rows)
+                                                          : interleave(rows, 16);
+            return scan_(interleave(rows, 0), high, admits);
         }
     }
     constexpr std::size_t shift = MASK_BITS<Mask> - FILTER_CELLS;
     std::uint64_t admitted = 0;
-    for (std::size_t col = 0; col < columns; ++col) {
+    for (std::size_t col = 0; col < scan_columns_; ++col) {
         std::size_t code = 0;
         for (std::size_t k = 0; k < FILTER_ROWS; ++k) {
             code |= std::size_t{SPREAD_CELLS[static_cast<std::size_t>(rows[k] >> shift)]}
                     << (FILTER_ROWS - 1 - k);
             rows[k] <<= 1;
         }
-        admitted |= filter.admits[code];
+        admitted |= admits[code];
     }
     return admitted;
 }
@@ -224,21 +246,6 @@ bool BitCorrection<Mask>::apply(const MaskedPattern& entry, std::size_t first_ro
     for (std::size_t k = 0; k < static_cast<std::size_t>(entry.output_count); ++k)
         enabled |= write_output_row(work_rows(), first_row + k, entry.output[k], col, columns_);
     return enabled != 0;
-}
-
-// The entry tried at the boundary whose rows begin at `top`: -1 if it does
-// not match, else it is applied, and the result is 1 if it made a cell "@"
-// or "." that was not so before, 0 if not. Entries of the table go by the
-// code built for each.
-template <class Mask>
-int BitCorrection<Mask>::try_entry(const MaskedPattern& entry, std::size_t top) {
-    if (entry.table_entry >= 0)
-        return TABLE_TRIES<Mask>[static_cast<std::size_t>(entry.table_entry)](
-            {set_ + top, clear_ + top, lit_ + top}, w_, columns_);
-    const std::int64_t col = match_column(entry, top);
-    if (col < 0) return -1;
-    return apply(entry, top + static_cast<std::size_t>(entry.output_offset - entry.input_offset),
-                 col);
 }
 
 template class BitCorrection<std::uint64_t>;

@@ -67,6 +67,13 @@ class BitCorrection {
     std::int32_t w_ = 0, n_ = 0;
     Mask columns_ = 0;  // the w + 2 columns of a work row
     Mask pixels_ = 0;   // the w pixels of a glyph row
+    // The filter's scan for the glyph: the columns it reads codes at and,
+    // for rows of at most 32 columns, the scan over them held interleaved and
+    // the columns it reads past the sixteenth (0 for none).
+    std::size_t scan_columns_ = 0;
+    std::uint64_t (*scan_)(std::uint64_t low, std::uint64_t high,
+                           const std::uint64_t* admits) = nullptr;
+    std::size_t scan_high_ = 0;
 };
 
 extern template class BitCorrection<std::uint64_t>;

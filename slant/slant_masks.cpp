@@ -77,12 +77,11 @@ std::array<std::uint64_t, 1u << FILTER_CELLS> row_filter(const SlantMasks& masks
     return admits;
 }
 
-RowFilter make_filter(const SlantMasks& masks, const std::array<std::int32_t, FILTER_ROWS>& rows) {
+RowFilter make_filter(const SlantMasks& masks) {
     RowFilter f;
-    f.rows = rows;
     std::array<std::array<std::uint64_t, 1u << FILTER_CELLS>, FILTER_ROWS> by_row;
     for (std::size_t k = 0; k < FILTER_ROWS; ++k)
-        by_row[k] = row_filter(masks, rows[k]);
+        by_row[k] = row_filter(masks, FILTER_ROW_OFFSETS[k]);
     constexpr std::size_t bits = FILTER_ROWS * FILTER_CELLS;
     for (std::uint32_t code = 0; code < f.admits.size(); ++code) {
         std::uint64_t admits = ~std::uint64_t{0};
@@ -126,8 +125,7 @@ SlantMasks compile_slant_masks(const SlantPattern* list) {
     for (std::int32_t r = 0; r < highest - lowest && !first; ++r)
         if (needed[r] && masks.needed_count < masks.needed_rows.size())
             masks.needed_rows[masks.needed_count++] = r + lowest;
-    // The two rows on either side of the boundary tell most entries apart.
-    masks.filter = make_filter(masks, {-2, -1, 0, 1});
+    masks.filter = make_filter(masks);
     return masks;
 }
 

@@ -79,8 +79,10 @@ struct MaskedPattern {
 // which no input row matches, so the filter admits a superset.
 inline constexpr std::size_t FILTER_ROWS = 4;
 inline constexpr std::size_t FILTER_CELLS = 3;
+// The filter's rows, relative to the band boundary row: the two on either
+// side of the boundary tell most entries apart.
+inline constexpr std::array<std::int32_t, FILTER_ROWS> FILTER_ROW_OFFSETS = {-2, -1, 0, 1};
 struct RowFilter {
-    std::array<std::int32_t, FILTER_ROWS> rows{};  // relative to the band boundary row
     std::array<std::uint64_t, std::size_t{1} << (FILTER_ROWS * FILTER_CELLS)> admits{};
 };
 
