@@ -192,11 +192,15 @@ void SlantSection::slant_bits(BitCorrection<Mask>& correction) {
     const std::int32_t w = glyph_.width, h = glyph_.height;
     const std::size_t n = static_cast<std::size_t>(h), supplied = rows_read_;
     const std::uint64_t* bits = row_bits_.data();
-    correction.load(
-        [bits, supplied](std::size_t i) {
-            return i < supplied ? row_mask<Mask>(bits[2 * i], bits[2 * i + 1]) : Mask{0};
-        },
-        w, h);
+    if (supplied >= n)  // every row supplied, as nearly always
+        correction.load(
+            [bits](std::size_t i) { return row_mask<Mask>(bits[2 * i], bits[2 * i + 1]); }, w, h);
+    else
+        correction.load(
+            [bits, supplied](std::size_t i) {
+                return i < supplied ? row_mask<Mask>(bits[2 * i], bits[2 * i + 1]) : Mask{0};
+            },
+            w, h);
     correction.correct_loaded(masks_, SLANT_RATIO);
 
     const std::size_t ratio = static_cast<std::size_t>(SLANT_RATIO);
@@ -205,14 +209,25 @@ void SlantSection::slant_bits(BitCorrection<Mask>& correction) {
     const std::size_t words = std::max<std::size_t>(1, (width + 63) / 64);
     slanted_.reserve(checked_size(n, words));
     std::uint64_t* out = slanted_.data();
+    if constexpr (MASK_BITS<Mask> == 64) {
+        if (words == 1) {
+            // A row of at most 64 pixels: each band one pixel less far right
+            // than the band above, the top band `extra` pixels (< 64).
+            for (std::size_t i = 0, offset = extra, in_band = 0; i < n; ++i) {
+                out[i] = correction.corrected(i) >> offset;
+                if (++in_band == ratio) {
+                    in_band = 0;
+                    --offset;
+                }
+            }
+            return write_bit_rows(out, n, words, width);
+        }
+    }
     for (std::size_t i = 0; i < n; ++i, out += words) {
         const std::size_t offset = extra - i / ratio;
         const Mask row = correction.corrected(i);
         if constexpr (MASK_BITS<Mask> == 64) {
-            if (words == 1)
-                out[0] = row >> offset;  // a row of at most 64 pixels: offset < 64
-            else
-                place_pixels(out, words, row, 0, offset);
+            place_pixels(out, words, row, 0, offset);
         } else {
             place_pixels(out, words, static_cast<std::uint64_t>(row >> 64),
                          static_cast<std::uint64_t>(row), offset);
