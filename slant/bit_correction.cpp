@@ -165,7 +165,12 @@ void BitCorrection<Mask>::correct_boundary(const SlantMasks& masks, std::int64_t
     // Entries are taken in list order among the candidates; an entry that
     // writes changes what the later ones see, so their candidates are made
     // anew from the rows as they are then.
-    for (std::uint64_t left = candidates(masks, b); left != 0; left &= left - 1) {
+    // The entries whose rows lie within the glyph and the clear row below it
+    // (a superset where the glyph reaches further than REACH_ROWS).
+    const std::uint64_t in_reach =
+        masks.reach_up[static_cast<std::size_t>(std::min<std::int64_t>(b, REACH_ROWS))] &
+        masks.reach_down[static_cast<std::size_t>(std::min<std::int64_t>(n_ + 1 - b, REACH_ROWS))];
+    for (std::uint64_t left = candidates(masks, b) & in_reach; left != 0; left &= left - 1) {
         const std::size_t e = static_cast<std::size_t>(__builtin_ctzll(left));
         const MaskedPattern& entry = masks.entries[e];
         const std::int64_t top = b + entry.input_offset;
@@ -173,7 +178,7 @@ void BitCorrection<Mask>::correct_boundary(const SlantMasks& masks, std::int64_t
         if (try_entry(entry, static_cast<std::size_t>(top)) <= 0) continue;
         // Cells newly "@" or "." may let an entry match that the filters
         // ruled out; cells made "$" or "," let none.
-        left = candidates(masks, b) & ~((std::uint64_t{2} << e) - 1);
+        left = candidates(masks, b) & in_reach & ~((std::uint64_t{2} << e) - 1);
         left |= std::uint64_t{1} << e;  // cleared by the loop step
     }
 }

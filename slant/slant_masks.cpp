@@ -120,6 +120,13 @@ SlantMasks compile_slant_masks(const SlantPattern* list) {
         for (std::size_t k = 0; k < static_cast<std::size_t>(p.input_count); ++k)
             if (p.input[k].set) last_set = std::max(last_set, 63 - __builtin_ctzll(p.input[k].set));
         masks.right_trim = masks.count == 0 ? last_set : std::min(masks.right_trim, last_set);
+        const std::uint64_t bit = std::uint64_t{1} << masks.count;
+        for (std::size_t k = 0; k <= REACH_ROWS; ++k) {
+            const auto reach = static_cast<std::int64_t>(k);
+            if (k == REACH_ROWS || -std::int64_t{p.input_offset} <= reach) masks.reach_up[k] |= bit;
+            if (k == REACH_ROWS || std::int64_t{p.input_offset} + p.input_count <= reach)
+                masks.reach_down[k] |= bit;
+        }
         masks.entries[masks.count++] = p;
     }
     for (std::int32_t r = 0; r < highest - lowest && !first; ++r)

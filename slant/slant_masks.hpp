@@ -86,6 +86,8 @@ struct RowFilter {
     std::array<std::uint64_t, std::size_t{1} << (FILTER_ROWS * FILTER_CELLS)> admits{};
 };
 
+inline constexpr std::size_t REACH_ROWS = 8;
+
 struct SlantMasks {
     std::array<MaskedPattern, SLANT_PATTERN_COUNT> entries{};
     std::size_t count = 0;
@@ -98,6 +100,10 @@ struct SlantMasks {
     // set cell, less one: a set cell cannot lie on the right pad, so no entry
     // matches in the last `right_trim` + 1 columns of a work row.
     std::int32_t right_trim = -1;
+    // The entries whose input rows begin at most k rows above a boundary
+    // row (reach_up[k]) and end at most k rows below it, the clear row below
+    // the glyph counted (reach_down[k]); the last of each holds every entry.
+    std::array<std::uint64_t, REACH_ROWS + 1> reach_up{}, reach_down{};
 };
 
 // Compiles a working list (up to its terminating entry).
