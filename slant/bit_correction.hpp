@@ -32,11 +32,16 @@ class BitCorrection {
     template <class RowAt>
     void load(RowAt row_at, std::int32_t w, std::int32_t n) {
         make_room(w, n);
-        // The padded copies: column 0 and column w + 1 are clear pads.
+        // The padded copies: column 0 and column w + 1 are clear pads. The
+        // rows' stores could reach the members, so the loop holds its own.
+        Mask* const set = set_;
+        Mask* const clear = clear_;
+        Mask* const lit = lit_;
+        const Mask pixels = pixels_, columns = columns_;
         for (std::size_t i = 0; i < static_cast<std::size_t>(n); ++i) {
-            const Mask cells = (row_at(i) & pixels_) >> 1;
-            set_[i] = lit_[i] = cells;
-            clear_[i] = columns_ & ~cells;
+            const Mask cells = (row_at(i) & pixels) >> 1;
+            set[i] = lit[i] = cells;
+            clear[i] = columns & ~cells;
         }
     }
     // ... corrects them ...
