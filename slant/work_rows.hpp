@@ -32,9 +32,10 @@ constexpr Mask widen(std::uint64_t cells) {
     return static_cast<Mask>(Mask{cells} << (MASK_BITS<Mask> - 64));
 }
 
-// Columns c and further right.
+// Columns c and further right (every column for c <= 0).
 template <class Mask>
 Mask from_column(std::int64_t c) {
+    if (c <= 0) return ~Mask{0};
     return c >= static_cast<std::int64_t>(MASK_BITS<Mask>) ? Mask{0} : ~Mask{0} >> c;
 }
 
@@ -47,40 +48,28 @@ inline std::int64_t first_column(Bits128 m) {
     return high ? __builtin_clzll(high) : 64 + __builtin_clzll(static_cast<std::uint64_t>(m));
 }
 
-// The search of the correction, step for step, given the columns at which
-// each of an entry's `count` input rows occurs (`hits`), with "the leftmost
-// occurrence at column col or further right" read off them: the first row's
-// leftmost occurrence is the candidate; a later row found further right fails
-// it and the search goes on one column on while that column is below w - 1;
-// a later row found nowhere ends the search. Returns the column, or -1.
+// The search of the correction, given the columns at which each of an
+// entry's `count` input rows occurs (`hits`). Step by step it takes the first
+// row's occurrences from the left as candidates; a later row found further
+// right fails a candidate and the search goes on one column on while that
+// column is below w - 1; a later row found nowhere ends it. Read off the
+// masks that comes to one answer: let e be the leftmost column at which every
+// row occurs. If there is none, no candidate succeeds and the search finds
+// nothing. If there is one, every row occurs at e, so at each candidate left
+// of e the first row that fails is found further right (at e at the latest)
+// and the search goes on; it ends at e unless one of those failed candidates
+// lay at column w - 2 or further right, where the search gives up. Returns
+// the column, or -1.
 template <class Mask>
 [[gnu::always_inline]] inline std::int64_t search_hits(const Mask* hits, std::size_t count,
                                                        std::int64_t w) {
     Mask everywhere = hits[0];
     for (std::size_t k = 1; k < count; ++k)
         everywhere &= hits[k];
-    // No column holds every row: however the search runs, it finds none.
     if (!everywhere) return -1;
-    // The first row's leftmost occurrence holds them all: the search stops
-    // at its first candidate.
-    const std::int64_t leftmost = first_column(hits[0]);
-    if (everywhere & (Mask{1} << (MASK_BITS<Mask> - 1 - static_cast<std::size_t>(leftmost))))
-        return leftmost;
-    std::int64_t col = 0;
-    for (;;) {
-        const Mask first = hits[0] & from_column<Mask>(col);
-        if (!first) return -1;
-        const std::int64_t candidate = first_column(first);
-        bool failed = false;
-        for (std::size_t k = 1; k < count && !failed; ++k) {
-            const Mask found = hits[k] & from_column<Mask>(candidate);
-            if (!found) return -1;
-            failed = first_column(found) != candidate;
-        }
-        if (!failed) return candidate;
-        col = candidate + 1;
-        if (col >= w - 1) return -1;
-    }
+    const std::int64_t e = first_column(everywhere);
+    const Mask failed = hits[0] & ~from_column<Mask>(e);  // the candidates left of e
+    return failed & from_column<Mask>(w - 2) ? -1 : e;
 }
 
 // Writes an output row into work row r from column col on, cut at the end of
