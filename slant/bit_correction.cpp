@@ -149,7 +149,7 @@ template <class Mask>
                                                                  std::size_t top) {
     if (entry.table_entry >= 0)
         return TABLE_TRIES<Mask>[static_cast<std::size_t>(entry.table_entry)](
-            {set_ + top, clear_ + top, lit_ + top}, w_, columns_);
+            set_ + top, clear_ + top, lit_ + top, w_, columns_);
     const std::int64_t col = match_column(entry, top);
     if (col < 0) return -1;
     return apply(entry, top + static_cast<std::size_t>(entry.output_offset - entry.input_offset),

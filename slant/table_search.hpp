@@ -51,8 +51,11 @@ inline constexpr MaskedOutputRow TABLE_OUTPUT_ROW =
 // Table entry E tried on the work rows from its first input row on: -1 if it
 // does not match, else it is applied, and the result is 1 if it made a cell
 // "@" or "." that was not so before, 0 if not.
+// The rows come as three pointers rather than a WorkRows, which would be
+// passed in memory.
 template <class Mask, std::size_t E>
-int table_try(WorkRows<Mask> rows, std::int64_t w, Mask columns) {
+int table_try(Mask* set, Mask* clear, Mask* lit, std::int64_t w, Mask columns) {
+    const WorkRows<Mask> rows{set, clear, lit};
     constexpr SlantPattern entry = SLANT_PATTERNS[E];
     const std::int64_t col = table_match<Mask, E>(rows.set, rows.clear, w);
     if (col < 0) return -1;
@@ -67,7 +70,7 @@ int table_try(WorkRows<Mask> rows, std::int64_t w, Mask columns) {
 }
 
 template <class Mask>
-using TableTry = int (*)(WorkRows<Mask> rows, std::int64_t w, Mask columns);
+using TableTry = int (*)(Mask* set, Mask* clear, Mask* lit, std::int64_t w, Mask columns);
 
 template <class Mask>
 inline constexpr std::array<TableTry<Mask>, SLANT_PATTERN_COUNT> TABLE_TRIES = [
