@@ -74,17 +74,17 @@ inline std::uint64_t embolden_word(std::uint64_t row, std::uint64_t before, std:
     return bold;
 }
 
-// Writes `count` rows of `bytes` bytes (1 to 8) held one word each, every
-// row emboldened after `prepare(row)`, as 2 * bytes lowercase digits and a
+// Writes `count` rows of `bytes` bytes (1 to 8), row i being the word
+// row_at(i), every row emboldened, as 2 * bytes lowercase digits and a
 // newline each.
-template <class Prepare>
-void write_bold_word_rows(ByteSink& out, const std::uint64_t* rows, std::size_t count,
-                          std::size_t bytes, BoldRule rule, Prepare prepare) {
+template <class RowAt>
+void write_bold_word_rows(ByteSink& out, std::size_t count, std::size_t bytes, BoldRule rule,
+                          RowAt row_at) {
     with_bold_rule(rule, [&](auto left_shift, auto reflect_left) {
         with_row_bytes(bytes, [&](auto fixed) {
-            write_word_rows<fixed>(out, rows, count, HexCase::lower, [prepare](std::uint64_t row) {
+            write_word_rows<fixed>(out, count, HexCase::lower, [row_at](std::size_t i) {
                 return embolden_word<decltype(left_shift)::value, decltype(reflect_left)::value>(
-                    prepare(row), 0, 0);
+                    row_at(i), 0, 0);
             });
             return 0;
         });

@@ -82,11 +82,10 @@ std::size_t take_row_run(const char* first, const char* last, Take take) {
     return static_cast<std::size_t>(p - first);
 }
 
-// Writes `count` rows of `Bytes` bytes held one word each as transform(row)
-// in 2 * Bytes digits and a newline each.
-template <std::size_t Bytes, class Transform>
-void write_word_rows(ByteSink& out, const std::uint64_t* rows, std::size_t count, HexCase hex_case,
-                     Transform transform) {
+// Writes `count` rows of `Bytes` bytes, row i being the word row_at(i), in
+// 2 * Bytes digits and a newline each.
+template <std::size_t Bytes, class RowAt>
+void write_word_rows(ByteSink& out, std::size_t count, HexCase hex_case, RowAt row_at) {
     constexpr std::size_t written = 2 * Bytes + 1;
     char* dst;
     std::size_t room = out.free_space(written, dst);
@@ -97,7 +96,7 @@ void write_word_rows(ByteSink& out, const std::uint64_t* rows, std::size_t count
             room = out.free_space(written, dst);
             start = dst;
         }
-        dst = format_hex_row<Bytes>(dst, transform(rows[i]), hex_case);
+        dst = format_hex_row<Bytes>(dst, row_at(i), hex_case);
         room -= written;
     }
     out.commit(static_cast<std::size_t>(dst - start));

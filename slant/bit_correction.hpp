@@ -48,6 +48,13 @@ class BitCorrection {
     void correct_loaded(const SlantMasks& masks, std::int32_t ratio);
     // ... and gives row i corrected.
     Mask corrected(std::size_t i) const { return (lit_[i] << 1) & pixels_; }
+    // The same as a value a loop can hold while it stores rows elsewhere.
+    struct CorrectedRows {
+        const Mask* lit;
+        Mask pixels;
+        Mask operator()(std::size_t i) const { return (lit[i] << 1) & pixels; }
+    };
+    CorrectedRows corrected_rows() const { return {lit_, pixels_}; }
 
   private:
     // Rows around a boundary row that the skip and the filters read reach at

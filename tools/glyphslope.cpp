@@ -23,17 +23,31 @@ class ObliqueSection final : public SlantSection {
     // 2 * ceil(width / 8) uppercase digits, as the cell grid writes a row.
     void write_bit_rows(const std::uint64_t* rows, std::size_t count, std::size_t words,
                         std::size_t width) override {
+        if (words == 1) return write_words(count, width, [rows](std::size_t i) { return rows[i]; });
         const std::size_t bytes = (width + 7) / 8;
-        if (words == 1 && bytes > 0) {
-            with_row_bytes(bytes, [&](auto fixed) {
-                write_word_rows<fixed>(out_, rows, count, HexCase::upper,
-                                       [](std::uint64_t row) { return row; });
-                return 0;
-            });
-            return;
-        }
         for (std::size_t i = 0; i < count; ++i)
             put_hex_row(out_, rows + i * words, bytes, HexCase::upper);
+    }
+    void write_slanted_words(const SlantedWords& rows, std::size_t count,
+                             std::size_t width) override {
+        write_words(count, width, rows);
+    }
+
+  private:
+    // Rows of at most 64 pixels, row i the word row_at(i).
+    template <class RowAt>
+    void write_words(std::size_t count, std::size_t width, RowAt row_at) {
+        const std::size_t bytes = (width + 7) / 8;
+        if (bytes == 0) {
+            const std::uint64_t none = 0;
+            for (std::size_t i = 0; i < count; ++i)
+                put_hex_row(out_, &none, 0, HexCase::upper);
+            return;
+        }
+        with_row_bytes(bytes, [&](auto fixed) {
+            write_word_rows<fixed>(out_, count, HexCase::upper, row_at);
+            return 0;
+        });
     }
 };
 

@@ -49,24 +49,36 @@ class BoldObliqueSection final : public SlantSection {
     // As embolden_grid writes a row: a width of 0 still takes a byte.
     void write_bit_rows(const std::uint64_t* rows, std::size_t count, std::size_t words,
                         std::size_t width) override {
+        if (words == 1 && (!glyph_widened() || width < 64))
+            return write_words(count, width, [rows](std::size_t i) { return rows[i]; });
         if (glyph_widened()) return write_widened_rows(rows, count, words, width);
         const std::size_t bytes = width == 0 ? 1 : (width + 7) / 8;
-        if (words == 1)
-            return write_bold_word_rows(out_, rows, count, bytes, rule_,
-                                        [](std::uint64_t row) { return row; });
         for (std::size_t i = 0; i < count; ++i)
             write_bold_words(out_, rows + i * words, bytes, rule_, scratch_);
     }
+    void write_slanted_words(const SlantedWords& rows, std::size_t count,
+                             std::size_t width) override {
+        write_words(count, width, rows);
+    }
 
   private:
-    // The slanted rows with a clear pixel added on the growth side (-w).
+    // Rows of fewer than 64 pixels (at most 64 unwidened), row i the word
+    // row_at(i); widened (-w), a clear pixel is added on the growth side.
+    template <class RowAt>
+    void write_words(std::size_t count, std::size_t width, RowAt row_at) {
+        if (!glyph_widened())
+            return write_bold_word_rows(out_, count, width == 0 ? 1 : (width + 7) / 8, rule_,
+                                        row_at);
+        write_bold_word_rows(out_, count, width / 8 + 1, rule_,
+                             [row_at, width, side = side_](std::size_t i) {
+                                 return widen_word(row_at(i), width, side);
+                             });
+    }
+    // The slanted rows of 64 pixels or more with a clear pixel added on the
+    // growth side (-w).
     void write_widened_rows(const std::uint64_t* rows, std::size_t count, std::size_t words,
                             std::size_t width) {
         const std::size_t bytes = width / 8 + 1;  // of width + 1 pixels
-        if (words == 1 && width < 64)
-            return write_bold_word_rows(
-                out_, rows, count, bytes, rule_,
-                [width, side = side_](std::uint64_t row) { return widen_word(row, width, side); });
         widened_.reserve(words_for_bytes(bytes));
         for (std::size_t i = 0; i < count; ++i) {
             widen_words(rows + i * words, widened_.data(), width, side_);

@@ -206,23 +206,14 @@ void SlantSection::slant_bits(BitCorrection<Mask>& correction) {
     const std::size_t ratio = static_cast<std::size_t>(SLANT_RATIO);
     const std::size_t extra = static_cast<std::size_t>(glyph_.extra);
     const std::size_t width = static_cast<std::size_t>(w) + extra;
+    if constexpr (MASK_BITS<Mask> == 64) {
+        // Each band one pixel less far right than the band above, the top
+        // band `extra` pixels (< 64).
+        if (width < 64) return write_slanted_words({correction.corrected_rows(), extra}, n, width);
+    }
     const std::size_t words = std::max<std::size_t>(1, (width + 63) / 64);
     slanted_.reserve(checked_size(n, words));
     std::uint64_t* out = slanted_.data();
-    if constexpr (MASK_BITS<Mask> == 64) {
-        if (words == 1) {
-            // A row of at most 64 pixels: each band one pixel less far right
-            // than the band above, the top band `extra` pixels (< 64).
-            for (std::size_t i = 0, offset = extra, in_band = 0; i < n; ++i) {
-                out[i] = correction.corrected(i) >> offset;
-                if (++in_band == ratio) {
-                    in_band = 0;
-                    --offset;
-                }
-            }
-            return write_bit_rows(out, n, words, width);
-        }
-    }
     for (std::size_t i = 0; i < n; ++i, out += words) {
         const std::size_t offset = extra - i / ratio;
         const Mask row = correction.corrected(i);

@@ -12,6 +12,7 @@
 #include "bit_correction.hpp"
 #include "cell_grid.hpp"
 #include "glyph_loop.hpp"
+#include "slant_geometry.hpp"
 #include "slant_masks.hpp"
 #include "slant_patterns.hpp"
 
@@ -39,6 +40,18 @@ class SlantSection : public GlyphSection {
     // bit past the row clear.
     virtual void write_bit_rows(const std::uint64_t* rows, std::size_t count, std::size_t words,
                                 std::size_t width) = 0;
+    // Row i of a glyph of fewer than 64 pixels as a word, slanted as it is
+    // read from the corrected rows: the rows need not be stored first.
+    struct SlantedWords {
+        BitCorrection<std::uint64_t>::CorrectedRows corrected;
+        std::size_t extra;
+        std::uint64_t operator()(std::size_t i) const {
+            return corrected(i) >> (extra - i / static_cast<std::size_t>(SLANT_RATIO));
+        }
+    };
+    // Writes the `count` rows of `width` pixels (< 64) that `rows` gives.
+    virtual void write_slanted_words(const SlantedWords& rows, std::size_t count,
+                                     std::size_t width) = 0;
     ByteSink& out_;
 
   private:
