@@ -145,15 +145,24 @@ void BitCorrection<Mask>::correct_loaded(const SlantMasks& masks, std::int32_t r
 // or "." that was not so before, 0 if not. Entries of the table go by the
 // code built for each.
 template <class Mask>
-[[gnu::always_inline]] inline int BitCorrection<Mask>::try_entry(const MaskedPattern& entry,
+[[gnu::always_inline]] inline int BitCorrection<Mask>::try_entry(const SlantMasks& masks,
+                                                                 std::size_t e,
+                                                                 SlantMasks::Head head,
                                                                  std::size_t top) {
-    if (entry.table_entry >= 0)
-        return TABLE_TRIES<Mask>[static_cast<std::size_t>(entry.table_entry)](
+    if (head.table_entry >= 0)
+        return TABLE_TRIES<Mask>[static_cast<std::size_t>(head.table_entry)](
             set_ + top, clear_ + top, lit_ + top, w_, columns_);
+    const MaskedPattern& entry = masks.entries[e];
     const std::int64_t col = match_column(entry, top);
     if (col < 0) return -1;
     return apply(entry, top + static_cast<std::size_t>(entry.output_offset - entry.input_offset),
                  col);
+}
+
+// Whether the entry's input rows from `top` lie within work rows 0 to n.
+template <class Mask>
+bool BitCorrection<Mask>::in_glyph(const MaskedPattern& entry, std::int64_t top) const {
+    return top >= 0 && top + entry.input_count <= std::int64_t{n_} + 1;
 }
 
 template <class Mask>
@@ -162,20 +171,20 @@ void BitCorrection<Mask>::correct_boundary(const SlantMasks& masks, std::int64_t
     // cell in a row every entry needs one in is passed over whole.
     for (std::size_t i = 0; i < masks.needed_count; ++i)
         if (!set_[b + masks.needed_rows[i]]) return;
-    // Entries are taken in list order among the candidates; an entry that
-    // writes changes what the later ones see, so their candidates are made
-    // anew from the rows as they are then.
     // The entries whose rows lie within the glyph and the clear row below it
-    // (a superset where the glyph reaches further than REACH_ROWS).
+    // (a superset where an entry reaches further than REACH_ROWS).
     const std::uint64_t in_reach =
         masks.reach_up[static_cast<std::size_t>(std::min<std::int64_t>(b, REACH_ROWS))] &
         masks.reach_down[static_cast<std::size_t>(std::min<std::int64_t>(n_ + 1 - b, REACH_ROWS))];
+    // Entries are taken in list order among the candidates; an entry that
+    // writes changes what the later ones see, so their candidates are made
+    // anew from the rows as they are then.
     for (std::uint64_t left = candidates(masks, b) & in_reach; left != 0; left &= left - 1) {
         const std::size_t e = static_cast<std::size_t>(__builtin_ctzll(left));
-        const MaskedPattern& entry = masks.entries[e];
-        const std::int64_t top = b + entry.input_offset;
-        if (top < 0 || top + entry.input_count > std::int64_t{n_} + 1) continue;
-        if (try_entry(entry, static_cast<std::size_t>(top)) <= 0) continue;
+        const SlantMasks::Head head = masks.heads[e];
+        const std::int64_t top = b + head.input_offset;
+        if (!masks.reach_exact && !in_glyph(masks.entries[e], top)) continue;
+        if (try_entry(masks, e, head, static_cast<std::size_t>(top)) <= 0) continue;
         // Cells newly "@" or "." may let an entry match that the filters
         // ruled out; cells made "$" or "," let none.
         left = candidates(masks, b) & in_reach & ~((std::uint64_t{2} << e) - 1);

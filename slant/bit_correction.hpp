@@ -67,7 +67,8 @@ class BitCorrection {
     void row_hits(const MaskedPattern& entry, std::size_t top, Mask* hits) const;
     std::int64_t match_column(const MaskedPattern& entry, std::size_t top) const;
     bool apply(const MaskedPattern& entry, std::size_t first_row, std::int64_t col);
-    int try_entry(const MaskedPattern& entry, std::size_t top);
+    int try_entry(const SlantMasks& masks, std::size_t e, SlantMasks::Head head, std::size_t top);
+    bool in_glyph(const MaskedPattern& entry, std::int64_t top) const;
     WorkRows<Mask> work_rows() const { return {set_, clear_, lit_}; }
 
     // Work rows 0..n (see WorkRows); the rows of set_ have GUARD_ROWS clear

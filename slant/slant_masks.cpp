@@ -121,6 +121,11 @@ SlantMasks compile_slant_masks(const SlantPattern* list) {
             if (p.input[k].set) last_set = std::max(last_set, 63 - __builtin_ctzll(p.input[k].set));
         masks.right_trim = masks.count == 0 ? last_set : std::min(masks.right_trim, last_set);
         const std::uint64_t bit = std::uint64_t{1} << masks.count;
+        masks.heads[masks.count] = {p.input_offset, p.table_entry};
+        const auto reach_rows = static_cast<std::int64_t>(REACH_ROWS);
+        if (-std::int64_t{p.input_offset} > reach_rows ||
+            std::int64_t{p.input_offset} + p.input_count > reach_rows)
+            masks.reach_exact = false;
         for (std::size_t k = 0; k <= REACH_ROWS; ++k) {
             const auto reach = static_cast<std::int64_t>(k);
             if (k == REACH_ROWS || -std::int64_t{p.input_offset} <= reach) masks.reach_up[k] |= bit;

@@ -104,6 +104,15 @@ struct SlantMasks {
     // row (reach_up[k]) and end at most k rows below it, the clear row below
     // the glyph counted (reach_down[k]); the last of each holds every entry.
     std::array<std::uint64_t, REACH_ROWS + 1> reach_up{}, reach_down{};
+    // Whether every entry lies within REACH_ROWS rows of the boundary row,
+    // so that the two sets are exact.
+    bool reach_exact = true;
+    // Of each entry, what the correction looks up first, held close.
+    struct Head {
+        std::int32_t input_offset;
+        std::int32_t table_entry;
+    };
+    std::array<Head, SLANT_PATTERN_COUNT> heads{};
 };
 
 // Compiles a working list (up to its terminating entry).
