@@ -2,7 +2,8 @@
 
 namespace glyph {
 
-constinit const std::array<std::uint16_t, 65536> HEX_PAIR = [] {
+// Computed at compile time where the compiler manages it (GCC does).
+const std::array<std::uint16_t, 65536> HEX_PAIR = [] {
     std::array<std::uint16_t, 65536> t{};
     for (std::size_t first = 0; first < 256; ++first)
         for (std::size_t second = 0; second < 256; ++second) {
