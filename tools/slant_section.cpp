@@ -60,21 +60,19 @@ struct KeptRows {
 template <std::size_t Bytes>
 [[gnu::noinline]] KeptRows keep_row_run(const char* first, const char* last, std::uint64_t* bits,
                                         std::size_t i, std::size_t stop, std::size_t height) {
-    const char* p = first;
     bool full = false;
-    std::uint64_t row;
-    while (const std::size_t size = run_row<Bytes>(p, last - p, row)) {
+    const std::size_t taken = take_row_run<Bytes>(first, last, [&](std::uint64_t row) {
         if (i < stop) {
             bits[2 * i] = row;
             bits[2 * i + 1] = 0;
             ++i;
-        } else if (i < height) {
+        } else if (i < height) {  // rows past the height are dropped
             full = true;
-            break;
+            return false;
         }
-        p += size;
-    }
-    return {static_cast<std::size_t>(p - first), i, full};
+        return true;
+    });
+    return {taken, i, full};
 }
 
 }  // namespace
