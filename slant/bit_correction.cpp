@@ -100,6 +100,7 @@ void BitCorrection<Mask>::correct(Mask* rows, const SlantMasks& masks, std::int3
     if (n < 0 || w < 0) return;
     load([rows](std::size_t i) { return rows[i]; }, w, n);
     correct_loaded(masks, ratio);
+    const CorrectedRows corrected = corrected_rows();
     for (std::size_t i = 0; i < static_cast<std::size_t>(n); ++i)
         rows[i] = corrected(i);
 }
@@ -131,11 +132,9 @@ void BitCorrection<Mask>::correct_loaded(const SlantMasks& masks, std::int32_t r
     const std::size_t row_columns = static_cast<std::size_t>(w_) + 2;
     const std::int64_t open = std::int64_t{w_} + 1 - masks.right_trim;
     scan_columns_ = open > 0 ? static_cast<std::size_t>(open) : 0;
-    scan_ = nullptr;
-    if (MASK_BITS<Mask> == 64 && row_columns <= 32 && scan_columns_ <= 32) {
-        scan_ = INTERLEAVED_SCANS[scan_columns_];
-        scan_high_ = row_columns <= 16 ? 0 : row_columns;
-    }
+    scan_ = MASK_BITS<Mask> == 64 && row_columns <= 32 && scan_columns_ <= 32
+                ? INTERLEAVED_SCANS[scan_columns_]
+                : nullptr;
     for (std::int64_t b = ratio; ratio > 0 && b < n_; b += ratio)
         correct_boundary(masks, b);
 }
@@ -205,9 +204,10 @@ std::uint64_t BitCorrection<Mask>::candidates(const SlantMasks& masks, std::int6
         if (scan_) {
             // The rows' bits interleaved: the code of a column is the top
             // bits, and four bits further down for the next column.
-            const std::uint64_t high = !scan_high_        ? 0
-                                       : scan_high_ <= 24 ? interleave_eight(rows)
-                                                          : interleave(rows, 16);
+            const std::size_t row_columns = static_cast<std::size_t>(w_) + 2;
+            const std::uint64_t high = row_columns <= 16   ? 0
+                                       : row_columns <= 24 ? interleave_eight(rows)
+                                                           : interleave(rows, 16);
             return scan_(interleave(rows, 0), high, admits);
         }
     }

@@ -46,9 +46,8 @@ class BitCorrection {
     }
     // ... corrects them ...
     void correct_loaded(const SlantMasks& masks, std::int32_t ratio);
-    // ... and gives row i corrected.
-    Mask corrected(std::size_t i) const { return (lit_[i] << 1) & pixels_; }
-    // The same as a value a loop can hold while it stores rows elsewhere.
+    // ... and gives them corrected: row i as corrected_rows()(i), a value a
+    // loop can hold while it stores rows elsewhere.
     struct CorrectedRows {
         const Mask* lit;
         Mask pixels;
@@ -81,12 +80,10 @@ class BitCorrection {
     Mask columns_ = 0;  // the w + 2 columns of a work row
     Mask pixels_ = 0;   // the w pixels of a glyph row
     // The filter's scan for the glyph: the columns it reads codes at and,
-    // for rows of at most 32 columns, the scan over them held interleaved and
-    // the columns it reads past the sixteenth (0 for none).
+    // for rows of at most 32 columns, the scan over them held interleaved.
     std::size_t scan_columns_ = 0;
     std::uint64_t (*scan_)(std::uint64_t low, std::uint64_t high,
                            const std::uint64_t* admits) = nullptr;
-    std::size_t scan_high_ = 0;
 };
 
 extern template class BitCorrection<std::uint64_t>;

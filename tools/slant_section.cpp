@@ -212,9 +212,10 @@ void SlantSection::slant_bits(BitCorrection<Mask>& correction) {
     const std::size_t words = std::max<std::size_t>(1, (width + 63) / 64);
     slanted_.reserve(checked_size(n, words));
     std::uint64_t* out = slanted_.data();
+    const auto corrected = correction.corrected_rows();
     for (std::size_t i = 0; i < n; ++i, out += words) {
         const std::size_t offset = extra - i / ratio;
-        const Mask row = correction.corrected(i);
+        const Mask row = corrected(i);
         if constexpr (MASK_BITS<Mask> == 64) {
             place_pixels(out, words, row, 0, offset);
         } else {
