@@ -4,7 +4,6 @@
 // run whole on generated fonts with its fast paths and with its references.
 #include <gtest/gtest.h>
 
-#include <deque>
 #include <random>
 #include <string>
 #include <vector>
@@ -14,6 +13,7 @@
 #include "bold_words.hpp"
 #include "cell_grid.hpp"
 #include "hex_rows.hpp"
+#include "random_texts.hpp"
 #include "reference_paths.hpp"
 #include "slant_geometry.hpp"
 #include "slant_masks.hpp"
@@ -141,13 +141,7 @@ TEST(FastPaths, MaskCorrectionMatchesCellCorrection) {
                 compare_corrections(gen, list.data(), gen.below(71), gen.below(41), SLANT_RATIO);
     }
     // Other lists and ratios: the filters are made from whatever list is given.
-    std::deque<std::string> texts;
-    auto text = [&](int len, const char* alphabet, int letters) {
-        std::string& t = texts.emplace_back(std::size_t(len), '.');
-        for (char& c : t)
-            c = alphabet[gen.below(letters)];
-        return t.c_str();
-    };
+    test::RandomTexts text(gen);  // the lists' row texts
     for (int round = 0; round < 300; ++round) {
         std::vector<SlantPattern> list;
         for (int e = gen.below(8); e > 0; --e) {

@@ -4,12 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <deque>
 #include <random>
 #include <set>
 #include <string>
 #include <tuple>
 #include <vector>
+
+#include "random_texts.hpp"
 
 namespace glyph {
 namespace {
@@ -311,13 +312,7 @@ TEST(SlantModel, RandomListsAndRatios) {
     RandomGlyphs gen;
     std::set<std::size_t> applied;
     CellGrid grid;
-    std::deque<std::string> texts;  // stable storage for the row texts
-    auto text = [&](int len, const char* alphabet, int letters) {
-        std::string& t = texts.emplace_back(std::size_t(len), '.');
-        for (char& c : t)
-            c = alphabet[gen.below(letters)];
-        return t.c_str();
-    };
+    test::RandomTexts text(gen);  // the lists' row texts
     for (int round = 0; round < 400; ++round) {
         std::vector<SlantPattern> list;
         for (int e = 1 + gen.below(6); e > 0; --e) {
