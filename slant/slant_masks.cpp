@@ -97,46 +97,60 @@ RowFilter make_filter(const SlantMasks& masks) {
     return f;
 }
 
+// Rows -4 to 3 around the boundary are the reach of the whole table; rows
+// from NEEDED_LOWEST up to NEEDED_HIGHEST are looked at for the skip.
+constexpr std::int32_t NEEDED_LOWEST = -8, NEEDED_HIGHEST = 8;
+
+// The rows of `p` (bit r - NEEDED_LOWEST for row r) that hold a set cell.
+std::uint32_t rows_with_set_cells(const MaskedPattern& p) {
+    std::uint32_t rows = 0;
+    for (std::int32_t k = 0; k < p.input_count; ++k) {
+        const std::int32_t row = p.input_offset + k;
+        if (row >= NEEDED_LOWEST && row < NEEDED_HIGHEST &&
+            p.input[static_cast<std::size_t>(k)].set)
+            rows |= std::uint32_t{1} << (row - NEEDED_LOWEST);
+    }
+    return rows;
+}
+
+// The last cell of any input row of `p` that is "@", or -1.
+std::int32_t last_set_cell(const MaskedPattern& p) {
+    std::int32_t last = -1;
+    for (std::size_t k = 0; k < static_cast<std::size_t>(p.input_count); ++k)
+        if (p.input[k].set) last = std::max(last, 63 - __builtin_ctzll(p.input[k].set));
+    return last;
+}
+
+// Adds entry `bit` (`p`) to the reach sets of the masks.
+void add_reach(SlantMasks& masks, const MaskedPattern& p, std::uint64_t bit) {
+    const std::int64_t above = -std::int64_t{p.input_offset};
+    const std::int64_t below = std::int64_t{p.input_offset} + p.input_count;
+    const auto reach_rows = static_cast<std::int64_t>(REACH_ROWS);
+    if (above > reach_rows || below > reach_rows) masks.reach_exact = false;
+    for (std::size_t k = 0; k <= REACH_ROWS; ++k) {
+        const auto reach = static_cast<std::int64_t>(k);
+        if (k == REACH_ROWS || above <= reach) masks.reach_up[k] |= bit;
+        if (k == REACH_ROWS || below <= reach) masks.reach_down[k] |= bit;
+    }
+}
+
 }  // namespace
 
 SlantMasks compile_slant_masks(const SlantPattern* list) {
     SlantMasks masks;
-    // Rows -4 to 3 around the boundary are the reach of the whole table.
-    constexpr std::int32_t lowest = -8, highest = 8;
-    bool needed[highest - lowest] = {};
-    bool first = true;
+    std::uint32_t needed = ~std::uint32_t{0};
     for (const SlantPattern* entry = list; entry->correct > 0; ++entry) {
-        MaskedPattern p = mask_pattern(*entry);
-        bool has_set[highest - lowest] = {};
-        for (std::int32_t k = 0; k < p.input_count; ++k) {
-            std::int32_t row = p.input_offset + k;
-            if (row >= lowest && row < highest && p.input[static_cast<std::size_t>(k)].set)
-                has_set[row - lowest] = true;
-        }
-        for (std::int32_t r = 0; r < highest - lowest; ++r)
-            needed[r] = (first || needed[r]) && has_set[r];
-        first = false;
-        std::int32_t last_set = -1;
-        for (std::size_t k = 0; k < static_cast<std::size_t>(p.input_count); ++k)
-            if (p.input[k].set) last_set = std::max(last_set, 63 - __builtin_ctzll(p.input[k].set));
+        const MaskedPattern p = mask_pattern(*entry);
+        needed &= rows_with_set_cells(p);
+        const std::int32_t last_set = last_set_cell(p);
         masks.right_trim = masks.count == 0 ? last_set : std::min(masks.right_trim, last_set);
-        const std::uint64_t bit = std::uint64_t{1} << masks.count;
         masks.heads[masks.count] = {p.input_offset, p.table_entry};
-        const auto reach_rows = static_cast<std::int64_t>(REACH_ROWS);
-        if (-std::int64_t{p.input_offset} > reach_rows ||
-            std::int64_t{p.input_offset} + p.input_count > reach_rows)
-            masks.reach_exact = false;
-        for (std::size_t k = 0; k <= REACH_ROWS; ++k) {
-            const auto reach = static_cast<std::int64_t>(k);
-            if (k == REACH_ROWS || -std::int64_t{p.input_offset} <= reach) masks.reach_up[k] |= bit;
-            if (k == REACH_ROWS || std::int64_t{p.input_offset} + p.input_count <= reach)
-                masks.reach_down[k] |= bit;
-        }
+        add_reach(masks, p, std::uint64_t{1} << masks.count);
         masks.entries[masks.count++] = p;
     }
-    for (std::int32_t r = 0; r < highest - lowest && !first; ++r)
-        if (needed[r] && masks.needed_count < masks.needed_rows.size())
-            masks.needed_rows[masks.needed_count++] = r + lowest;
+    for (std::int32_t r = NEEDED_LOWEST; r < NEEDED_HIGHEST && masks.count > 0; ++r)
+        if ((needed >> (r - NEEDED_LOWEST)) & 1 && masks.needed_count < masks.needed_rows.size())
+            masks.needed_rows[masks.needed_count++] = r;
     masks.filter = make_filter(masks);
     return masks;
 }
