@@ -53,16 +53,46 @@ MaskedPattern mask_pattern(const SlantPattern& entry) {
     return p;
 }
 
-// Whether input row k of `entry`, over its first FILTER_CELLS cells, agrees
-// with `cells` (FILTER_CELLS bits, the first cell in the top bit).
+// The set cells of `p` in the filter's rows, cells `first` to first +
+// FILTER_CELLS - 1.
+std::size_t set_cells_seen(const MaskedPattern& p, std::size_t first) {
+    const std::uint64_t window = (~std::uint64_t{0} << (64 - FILTER_CELLS)) >> first;
+    std::size_t count = 0;
+    for (const std::int32_t row : FILTER_ROW_OFFSETS) {
+        const std::int32_t k = row - p.input_offset;
+        if (k >= 0 && k < p.input_count)
+            count += static_cast<std::size_t>(
+                __builtin_popcountll(p.input[static_cast<std::size_t>(k)].set & window));
+    }
+    return count;
+}
+
+// The first cell of the window the filter reads of `p`: the one that shows
+// the most set cells (the first of equals). Set cells are the rarer kind in a
+// glyph, so they tell places apart; an entry whose first cells are all clear
+// would otherwise be admitted almost everywhere.
+std::int32_t filter_offset(const MaskedPattern& p) {
+    std::size_t best = 0, best_count = set_cells_seen(p, 0);
+    for (std::size_t first = 1; first + FILTER_CELLS <= 6; ++first)
+        if (const std::size_t count = set_cells_seen(p, first); count > best_count) {
+            best = first;
+            best_count = count;
+        }
+    return static_cast<std::int32_t>(best);
+}
+
+// Whether input row k of `entry`, over the FILTER_CELLS cells of its filter
+// window, agrees with `cells` (FILTER_CELLS bits, the first cell in the top
+// bit).
 bool row_admits(const MaskedPattern& entry, std::int32_t row, std::uint32_t cells) {
     const std::int32_t k = row - entry.input_offset;
     if (k < 0 || k >= entry.input_count) return true;
     const MaskedInputRow& in = entry.input[static_cast<std::size_t>(k)];
     for (std::size_t t = 0; t < FILTER_CELLS; ++t) {
         const bool set = (cells >> (FILTER_CELLS - 1 - t)) & 1;
-        if ((in.set & cell_bit(t)) && !set) return false;
-        if ((in.clear & cell_bit(t)) && set) return false;
+        const std::uint64_t bit = cell_bit(static_cast<std::size_t>(entry.filter_offset) + t);
+        if ((in.set & bit) && !set) return false;
+        if ((in.clear & bit) && set) return false;
     }
     return true;
 }
@@ -140,9 +170,11 @@ SlantMasks compile_slant_masks(const SlantPattern* list) {
     SlantMasks masks;
     std::uint32_t needed = ~std::uint32_t{0};
     for (const SlantPattern* entry = list; entry->correct > 0; ++entry) {
-        const MaskedPattern p = mask_pattern(*entry);
+        MaskedPattern p = mask_pattern(*entry);
+        p.filter_offset = filter_offset(p);
         needed &= rows_with_set_cells(p);
-        const std::int32_t last_set = last_set_cell(p);
+        // The filter finds the entry at the column of its window's first cell.
+        const std::int32_t last_set = last_set_cell(p) - p.filter_offset;
         masks.right_trim = masks.count == 0 ? last_set : std::min(masks.right_trim, last_set);
         masks.heads[masks.count] = {p.input_offset, p.table_entry};
         add_reach(masks, p, std::uint64_t{1} << masks.count);

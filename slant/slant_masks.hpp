@@ -58,6 +58,8 @@ struct MaskedPattern {
     std::int32_t input_count = 0;
     std::int32_t output_offset = 0;
     std::int32_t output_count = 0;
+    // The first of the FILTER_CELLS cells of each row that the filter reads.
+    std::int32_t filter_offset = 0;
     std::array<MaskedInputRow, 6> input{};
     std::array<MaskedOutputRow, 4> output{};
     // The set cells and the clear cells of all input rows, for finding the
@@ -70,8 +72,9 @@ struct MaskedPattern {
 
 // Which entries the rows around a band boundary admit at one column: for
 // each code of FILTER_CELLS cells of the FILTER_ROWS rows from that column
-// ("@" as 1), the set of entries (bit e for entry e) whose input rows there
-// agree with the code. The code takes the rows' cells a column at a time, the
+// ("@" as 1), the set of entries (bit e for entry e) whose input rows agree
+// with the code when the entry's filter window (its cells from
+// `filter_offset` on) lies at that column. The code takes the rows' cells a column at a time, the
 // first column in the top bits and the first row's cell on top in each: a
 // code that a shift reads off the rows held with their bits interleaved. An
 // entry that does not reach a row, and a cell past the end of an input row,
@@ -96,9 +99,10 @@ struct SlantMasks {
     std::array<std::int32_t, 8> needed_rows{};
     std::size_t needed_count = 0;
     RowFilter filter;
-    // The fewest cells that every entry has up to and including its last
-    // set cell, less one: a set cell cannot lie on the right pad, so no entry
-    // matches in the last `right_trim` + 1 columns of a work row.
+    // The fewest cells that any entry has from its filter window on, up to
+    // and including its last set cell, less one: a set cell cannot lie on
+    // the right pad, so the filter finds no entry in the last `right_trim` + 1
+    // columns of a work row.
     std::int32_t right_trim = -1;
     // The entries whose input rows begin at most k rows above a boundary
     // row (reach_up[k]) and end at most k rows below it, the clear row below
