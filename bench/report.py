@@ -3,7 +3,7 @@
 
 Every command of a font is timed in the same run (hyperfine when it is
 installed, else a plain repeated-run loop), output to /dev/null, after warm-up
-runs that also fill the page cache. The table gives medians and the ratio of
+runs that also fill the page cache, in rounds that take the commands in turn. The table gives medians and the ratio of
 each median to the median of `cat FONT`. Peak resident memory of every program
 is measured on each font and on a ten-glyph font.
 
@@ -40,17 +40,29 @@ def label(tool, opts):
     return " ".join([tool] + opts)
 
 
-def time_commands(commands, runs, warmup):
-    """Median wall time in seconds of each command (a list of argv lists)."""
+# Runs of each command per round. A machine's speed drifts over seconds, so
+# the commands are timed in rounds, each round running every command a few
+# times in turn: a slow spell falls on all of them alike instead of on the
+# one whose runs happen to be under way.
+RUNS_PER_ROUND = 3
+
+
+def time_round(commands, runs, warmup):
+    """The wall times in seconds of `runs` runs of each command, in turn."""
     if shutil.which("hyperfine"):
         with tempfile.NamedTemporaryFile(suffix=".json") as js:
             argv = ["hyperfine", "-N", "--style", "none", "--output", "null",
                     "--warmup", str(warmup), "--runs", str(runs), "--export-json", js.name]
             argv += [" ".join(c) for c in commands]
-            subprocess.run(argv, check=True, stdout=subprocess.DEVNULL)
-            results = json.load(open(js.name))["results"]
-        return [r["median"] for r in results]
-    medians = []
+            # hyperfine's warnings (a slow first run of a round) are not
+            # wanted between the lines of the table; its errors are.
+            done = subprocess.run(argv, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
+                                  text=True)
+            if done.returncode != 0:
+                sys.stderr.write(done.stderr)
+                done.check_returncode()
+            return [r["times"] for r in json.load(open(js.name))["results"]]
+    times = []
     with open(os.devnull, "wb") as null:
         for c in commands:
             for _ in range(warmup):
@@ -60,8 +72,23 @@ def time_commands(commands, runs, warmup):
                 start = time.perf_counter()
                 subprocess.run(c, stdout=null, check=True)
                 samples.append(time.perf_counter() - start)
-            medians.append(statistics.median(samples))
-    return medians
+            times.append(samples)
+    return times
+
+
+def time_commands(commands, runs, warmup):
+    """Median wall time in seconds of each command (a list of argv lists),
+    over `runs` runs in rounds of RUNS_PER_ROUND; each command is
+    warmed up anew in every round, the first round `warmup` times."""
+    times = [[] for _ in commands]
+    done = 0
+    while done < runs:
+        per_round = min(RUNS_PER_ROUND, runs - done)
+        for all_times, new in zip(times, time_round(commands, per_round,
+                                                    warmup if done == 0 else 1)):
+            all_times.extend(new)
+        done += per_round
+    return [statistics.median(t) for t in times]
 
 
 def peak_rss_kib(argv):
@@ -144,7 +171,7 @@ def main():
                     ok_time = ratio <= target
                     ok_mem = rss - small_rss[tool] <= MEMORY_SLACK_KIB
                     line += f"  {'ok' if ok_time else 'MISSED'} <= {target:g}x"
-                    line += f", memory {'ok' if ok_mem else 'MISSED'} (+{rss - small_rss[tool]} KiB)"
+                    line += f", memory {'ok' if ok_mem else 'MISSED'} ({rss - small_rss[tool]:+d} KiB)"
                     if not ok_time:
                         missed.append(f"{label(tool, opts)}: {ratio:.1f} x cat > {target:g}")
                     if not ok_mem:
