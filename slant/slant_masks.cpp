@@ -67,13 +67,16 @@ std::size_t set_cells_seen(const MaskedPattern& p, std::size_t first) {
     return count;
 }
 
+// An input row of the table has at most this many cells.
+constexpr std::size_t MAX_ROW_CELLS = 6;
+
 // The first cell of the window the filter reads of `p`: the one that shows
 // the most set cells (the first of equals). Set cells are the rarer kind in a
 // glyph, so they tell places apart; an entry whose first cells are all clear
 // would otherwise be admitted almost everywhere.
 std::int32_t filter_offset(const MaskedPattern& p) {
     std::size_t best = 0, best_count = set_cells_seen(p, 0);
-    for (std::size_t first = 1; first + FILTER_CELLS <= 6; ++first)
+    for (std::size_t first = 1; first + FILTER_CELLS <= MAX_ROW_CELLS; ++first)
         if (const std::size_t count = set_cells_seen(p, first); count > best_count) {
             best = first;
             best_count = count;

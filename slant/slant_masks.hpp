@@ -74,12 +74,13 @@ struct MaskedPattern {
 // each code of FILTER_CELLS cells of the FILTER_ROWS rows from that column
 // ("@" as 1), the set of entries (bit e for entry e) whose input rows agree
 // with the code when the entry's filter window (its cells from
-// `filter_offset` on) lies at that column. The code takes the rows' cells a column at a time, the
-// first column in the top bits and the first row's cell on top in each: a
-// code that a shift reads off the rows held with their bits interleaved. An
-// entry that does not reach a row, and a cell past the end of an input row,
-// admit either kind. A cell the code shows as clear may hold "$" or ",",
-// which no input row matches, so the filter admits a superset.
+// `filter_offset` on) lies at that column. The code takes the rows' cells a
+// column at a time, the first column in the top bits and the first row's
+// cell on top in each: a code that a shift reads off the rows held with
+// their bits interleaved. An entry that does not reach a row, and a cell past
+// the end of an input row, admit either kind. A cell the code shows as clear
+// may hold "$" or ",", which no input row matches, so the filter admits a
+// superset.
 inline constexpr std::size_t FILTER_ROWS = 4;
 inline constexpr std::size_t FILTER_CELLS = 3;
 // The filter's rows, relative to the band boundary row: the two on either
