@@ -154,6 +154,29 @@ std::int32_t last_set_cell(const MaskedPattern& p) {
     return last;
 }
 
+// Whether `p` may write "@" onto the right pad of a work row. An input row's
+// occurrence lies within its row, so an output cell "@" can land on the pad
+// only at or past the last cell of the input row on the same row, and at
+// that last cell only where it is ".": a cell "@" there was on the pad only
+// if some entry had written it.
+bool may_set_right_pad(const MaskedPattern& p) {
+    for (std::int32_t k = 0; k < p.output_count; ++k) {
+        const std::int32_t i = p.output_offset + k - p.input_offset;
+        if (i < 0 || i >= p.input_count) return true;
+        const MaskedInputRow& in = p.input[static_cast<std::size_t>(i)];
+        const std::uint64_t cells = in.set | in.clear;
+        const std::size_t length =
+            cells ? 64 - static_cast<std::size_t>(__builtin_ctzll(cells)) : 0;
+        for (std::size_t t = 0; t < 64; ++t) {
+            if (!(p.output[static_cast<std::size_t>(k)].set & cell_bit(t)) || t + 2 <= length)
+                continue;
+            if (t + 1 == length && (in.set & cell_bit(t))) continue;
+            return true;
+        }
+    }
+    return false;
+}
+
 // Adds entry `bit` (`p`) to the reach sets of the masks.
 void add_reach(SlantMasks& masks, const MaskedPattern& p, std::uint64_t bit) {
     const std::int64_t above = -std::int64_t{p.input_offset};
@@ -172,8 +195,10 @@ void add_reach(SlantMasks& masks, const MaskedPattern& p, std::uint64_t bit) {
 SlantMasks compile_slant_masks(const SlantPattern* list) {
     SlantMasks masks;
     std::uint32_t needed = ~std::uint32_t{0};
+    bool pad_set = false;
     for (const SlantPattern* entry = list; entry->correct > 0; ++entry) {
         MaskedPattern p = mask_pattern(*entry);
+        pad_set = pad_set || may_set_right_pad(p);
         p.filter_offset = filter_offset(p);
         needed &= rows_with_set_cells(p);
         // The filter finds the entry at the column of its window's first cell.
@@ -183,6 +208,10 @@ SlantMasks compile_slant_masks(const SlantPattern* list) {
         add_reach(masks, p, std::uint64_t{1} << masks.count);
         masks.entries[masks.count++] = p;
     }
+    // Where an entry may set a pad cell, an entry may match with its last set
+    // cell there, one column further right. No entry of the built-in table
+    // does.
+    if (pad_set) --masks.right_trim;
     for (std::int32_t r = NEEDED_LOWEST; r < NEEDED_HIGHEST && masks.count > 0; ++r)
         if ((needed >> (r - NEEDED_LOWEST)) & 1 && masks.needed_count < masks.needed_rows.size())
             masks.needed_rows[masks.needed_count++] = r;

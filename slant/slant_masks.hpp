@@ -103,7 +103,8 @@ struct SlantMasks {
     // The fewest cells that any entry has from its filter window on, up to
     // and including its last set cell, less one: a set cell cannot lie on
     // the right pad, so the filter finds no entry in the last `right_trim` + 1
-    // columns of a work row.
+    // columns of a work row. One less where an entry of the list may write a
+    // set cell onto the pad.
     std::int32_t right_trim = -1;
     // The entries whose input rows begin at most k rows above a boundary
     // row (reach_up[k]) and end at most k rows below it, the clear row below

@@ -165,6 +165,27 @@ TEST(FastPaths, MaskCorrectionMatchesCellCorrection) {
     RecordProperty("cases", cases);
 }
 
+// An entry may write "@" past the end of its input row, onto a work row's
+// right pad, and a later entry may match that cell: the masks must still
+// look there. Here the first entry, matching ".@." with its last cell on the
+// pad, sets the pad; the second matches ".@" across the last pixel and the
+// pad and sets that pixel again.
+TEST(FastPaths, EntriesMatchSetCellsWrittenOnThePad) {
+    const SlantPattern list[] = {
+        {1, 1, 0, {".@."}, 1, 0, {"..@"}},
+        {1, 1, 0, {".@"}, 1, 0, {"$$"}},
+        {},
+    };
+    const SlantMasks masks = compile_slant_masks(list);
+    const int w = 4;
+    Pixels p(4, std::vector<bool>(w));
+    p[3][3] = true;
+    const Pixels want = cell_correction(p, list, w, 3);
+    EXPECT_TRUE(want[3][3]);  // set again by the second entry
+    EXPECT_EQ(bit_correction<std::uint64_t>(p, masks, w, 3), want);
+    EXPECT_EQ(bit_correction<Bits128>(p, masks, w, 3), want);
+}
+
 // Digits read two at a time agree with the per-digit table on every pair of
 // bytes, value and flags.
 TEST(FastPaths, DigitPairsMatchSingleDigits) {
