@@ -3,9 +3,10 @@
 
 Every command of a font is timed in the same run (hyperfine when it is
 installed, else a plain repeated-run loop), output to /dev/null, after warm-up
-runs that also fill the page cache, in rounds that take the commands in turn. The table gives medians and the ratio of
-each median to the median of `cat FONT`. Peak resident memory of every program
-is measured on each font and on a ten-glyph font.
+runs that also fill the page cache, in rounds that take the commands in turn.
+The table gives medians and the ratio of each median to the median of
+`cat FONT`. Peak resident memory of every program is measured on each font and
+on a ten-glyph font.
 
 Targets (checked on the font named unifont, when it is among the fonts):
   glyphstout (default and -r -L)       at most 4 x cat
