@@ -35,24 +35,6 @@ std::int32_t table_entry_of(const SlantPattern& entry) {
     return -1;
 }
 
-MaskedPattern mask_pattern(const SlantPattern& entry) {
-    MaskedPattern p;
-    p.table_entry = table_entry_of(entry);
-    p.input_offset = entry.input_offset;
-    p.input_count = entry.input_count;
-    p.output_offset = entry.output_offset;
-    p.output_count = entry.output_count;
-    for (std::size_t k = 0; k < static_cast<std::size_t>(entry.input_count); ++k) {
-        p.input[k] = mask_input_row(entry.input_rows[k]);
-        add_cells(p.input[k].set, static_cast<std::uint8_t>(k), p.set_cells, p.set_cell_count);
-        add_cells(p.input[k].clear, static_cast<std::uint8_t>(k), p.clear_cells,
-                  p.clear_cell_count);
-    }
-    for (std::size_t k = 0; k < static_cast<std::size_t>(entry.output_count); ++k)
-        p.output[k] = mask_output_row(entry.output_rows[k]);
-    return p;
-}
-
 // The set cells of `p` in the filter's rows, cells `first` to first +
 // FILTER_CELLS - 1.
 std::size_t set_cells_seen(const MaskedPattern& p, std::size_t first) {
@@ -82,6 +64,25 @@ std::int32_t filter_offset(const MaskedPattern& p) {
             best_count = count;
         }
     return static_cast<std::int32_t>(best);
+}
+
+MaskedPattern mask_pattern(const SlantPattern& entry) {
+    MaskedPattern p;
+    p.table_entry = table_entry_of(entry);
+    p.input_offset = entry.input_offset;
+    p.input_count = entry.input_count;
+    p.output_offset = entry.output_offset;
+    p.output_count = entry.output_count;
+    for (std::size_t k = 0; k < static_cast<std::size_t>(entry.input_count); ++k) {
+        p.input[k] = mask_input_row(entry.input_rows[k]);
+        add_cells(p.input[k].set, static_cast<std::uint8_t>(k), p.set_cells, p.set_cell_count);
+        add_cells(p.input[k].clear, static_cast<std::uint8_t>(k), p.clear_cells,
+                  p.clear_cell_count);
+    }
+    for (std::size_t k = 0; k < static_cast<std::size_t>(entry.output_count); ++k)
+        p.output[k] = mask_output_row(entry.output_rows[k]);
+    p.filter_offset = filter_offset(p);
+    return p;
 }
 
 // Whether input row k of `entry`, over the FILTER_CELLS cells of its filter
@@ -165,14 +166,9 @@ bool may_set_right_pad(const MaskedPattern& p) {
         if (i < 0 || i >= p.input_count) return true;
         const MaskedInputRow& in = p.input[static_cast<std::size_t>(i)];
         const std::uint64_t cells = in.set | in.clear;
-        const std::size_t length =
-            cells ? 64 - static_cast<std::size_t>(__builtin_ctzll(cells)) : 0;
-        for (std::size_t t = 0; t < 64; ++t) {
-            if (!(p.output[static_cast<std::size_t>(k)].set & cell_bit(t)) || t + 2 <= length)
-                continue;
-            if (t + 1 == length && (in.set & cell_bit(t))) continue;
-            return true;
-        }
+        // The cells of the input row before its last one, which never lie on the pad.
+        const std::uint64_t inside = cells & (cells - 1);
+        if (p.output[static_cast<std::size_t>(k)].set & ~inside & ~in.set) return true;
     }
     return false;
 }
@@ -197,9 +193,8 @@ SlantMasks compile_slant_masks(const SlantPattern* list) {
     std::uint32_t needed = ~std::uint32_t{0};
     bool pad_set = false;
     for (const SlantPattern* entry = list; entry->correct > 0; ++entry) {
-        MaskedPattern p = mask_pattern(*entry);
+        const MaskedPattern p = mask_pattern(*entry);
         pad_set = pad_set || may_set_right_pad(p);
-        p.filter_offset = filter_offset(p);
         needed &= rows_with_set_cells(p);
         // The filter finds the entry at the column of its window's first cell.
         const std::int32_t last_set = last_set_cell(p) - p.filter_offset;
