@@ -23,6 +23,10 @@ struct BoxSize {
     bool height_oversized = false;
     // Written one pixel wider than it was read (-w of the bold tools).
     bool widened = false;
+    // The band phase of a slanting hook: row i (0 = top) is in band (i +
+    // phase) / ratio counted from the top band, which holds ratio - phase
+    // rows. 0 where bands are counted from the top row.
+    std::int32_t phase = 0;
 
     bool oversized() const { return width_oversized || height_oversized; }
 };

@@ -91,6 +91,15 @@ inline const std::vector<OptionSet>& option_sets() {
         {{"-w", "-r"}, nullptr},
         {{"-r", "-L", "-w"}, nullptr},
         {{"-V", "-wide", "-l"}, "40"},
+        // Slanting by other steps and about the baseline. Values are joined
+        // to -s, which the bold tool ignores: a separate one would name its
+        // input.
+        {{"-b"}, nullptr},
+        {{"-s1"}, nullptr},
+        {{"-b", "-s6"}, nullptr},
+        {{"-s2", "-b", "-w", "-r"}, nullptr},
+        {{"-V", "-b", "-s16", "-L"}, "30"},
+        {{"-s4", "-b", "-w"}, nullptr},
     };
     return sets;
 }

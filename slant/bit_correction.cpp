@@ -96,10 +96,10 @@ constexpr std::array<std::uint32_t, 1u << FILTER_CELLS> SPREAD_CELLS = [] {
 
 template <class Mask>
 void BitCorrection<Mask>::correct(Mask* rows, const SlantMasks& masks, std::int32_t w,
-                                  std::int32_t n, std::int32_t ratio) {
+                                  std::int32_t n, std::int32_t ratio, std::int32_t phase) {
     if (n < 0 || w < 0) return;
     load([rows](std::size_t i) { return rows[i]; }, w, n);
-    correct_loaded(masks, ratio);
+    correct_loaded(masks, ratio, phase);
     const CorrectedRows corrected = corrected_rows();
     for (std::size_t i = 0; i < static_cast<std::size_t>(n); ++i)
         rows[i] = corrected(i);
@@ -126,7 +126,8 @@ void BitCorrection<Mask>::make_room(std::int32_t w, std::int32_t n) {
 }
 
 template <class Mask>
-void BitCorrection<Mask>::correct_loaded(const SlantMasks& masks, std::int32_t ratio) {
+void BitCorrection<Mask>::correct_loaded(const SlantMasks& masks, std::int32_t ratio,
+                                         std::int32_t phase) {
     // The columns at which an entry can begin, of the w + 2 of a work row,
     // and how the filter reads them.
     const std::size_t row_columns = static_cast<std::size_t>(w_) + 2;
@@ -135,7 +136,9 @@ void BitCorrection<Mask>::correct_loaded(const SlantMasks& masks, std::int32_t r
     scan_ = MASK_BITS<Mask> == 64 && row_columns <= 32 && scan_columns_ <= 32
                 ? INTERLEAVED_SCANS[scan_columns_]
                 : nullptr;
-    for (std::int64_t b = ratio; ratio > 0 && b < n_; b += ratio)
+    // Band boundaries from the first band's end on: a top band of ratio -
+    // phase rows.
+    for (std::int64_t b = std::int64_t{ratio} - phase; ratio > 0 && b < n_; b += ratio)
         correct_boundary(masks, b);
 }
 

@@ -25,7 +25,7 @@ class BitCorrection {
     // every band boundary row; `rows` holds their pixels and gets the
     // corrected ones (the pixels "@" and "$"), cut to w.
     void correct(Mask* rows, const SlantMasks& masks, std::int32_t w, std::int32_t n,
-                 std::int32_t ratio);
+                 std::int32_t ratio, std::int32_t phase = 0);
 
     // The same in steps, for a caller that holds its rows otherwise: takes
     // row i's pixels as row_at(i) for every i < n (n >= 0, w >= 0) ...
@@ -45,7 +45,7 @@ class BitCorrection {
         }
     }
     // ... corrects them ...
-    void correct_loaded(const SlantMasks& masks, std::int32_t ratio);
+    void correct_loaded(const SlantMasks& masks, std::int32_t ratio, std::int32_t phase = 0);
     // ... and gives them corrected: row i as corrected_rows()(i), a value a
     // loop can hold while it stores rows elsewhere.
     struct CorrectedRows {

@@ -24,7 +24,10 @@ const std::string FLAGS =
     "  -l left shifted image OR original (default)\n  -r right shifted image OR original\n"
     "  -L reflect left edge\n  -R reflect right edge (default)\n"
     "  -w widen glyph boxes by one pixel on the growth side\n";
-const std::string REPORT = "  -p print a pattern table for pixel correction used by slanting\n";
+const std::string REPORT =
+    "  -b lean about the baseline (pixels on it stay in place)\n"
+    "  -s N rows per one-pixel step of slant, 1 to 16 (default 3)\n"
+    "  -p print a pattern table for pixel correction used by slanting\n";
 const std::string VERBOSE_HELP = "  -V verbose output\n  -h display this help and exit\n";
 
 struct Tool {

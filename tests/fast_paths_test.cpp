@@ -78,7 +78,7 @@ const SlantPattern* full_list() {
 }
 
 // The reference: the cell grid, corrected; the pixels "@" and "$" of each row.
-Pixels cell_correction(const Pixels& p, const SlantPattern* list, int w, int ratio) {
+Pixels cell_correction(const Pixels& p, const SlantPattern* list, int w, int ratio, int phase = 0) {
     const std::size_t n = p.size();
     CellGrid grid = cell_grid_new(std::size_t(w), n);
     for (std::size_t i = 0; i < n; ++i) {
@@ -86,7 +86,7 @@ Pixels cell_correction(const Pixels& p, const SlantPattern* list, int w, int rat
             grid.cell_row(i)[x] = p[i][x] ? '@' : '.';
         grid.cell_len(i) = std::size_t(w);
     }
-    correct_slant_pixels(grid, list, w, int(n), ratio);
+    correct_slant_pixels(grid, list, w, int(n), ratio, phase);
     Pixels out(n, std::vector<bool>(static_cast<std::size_t>(w)));
     for (std::size_t i = 0; i < n; ++i)
         for (std::size_t x = 0; x < std::size_t(w); ++x)
@@ -95,14 +95,14 @@ Pixels cell_correction(const Pixels& p, const SlantPattern* list, int w, int rat
 }
 
 template <class Mask>
-Pixels bit_correction(const Pixels& p, const SlantMasks& masks, int w, int ratio) {
+Pixels bit_correction(const Pixels& p, const SlantMasks& masks, int w, int ratio, int phase = 0) {
     constexpr std::size_t bits = MASK_BITS<Mask>;
     std::vector<Mask> rows(p.size());
     for (std::size_t i = 0; i < p.size(); ++i)
         for (std::size_t x = 0; x < std::size_t(w); ++x)
             if (p[i][x]) rows[i] |= Mask{1} << (bits - 1 - x);
     BitCorrection<Mask> correction;
-    correction.correct(rows.data(), masks, w, int(p.size()), ratio);
+    correction.correct(rows.data(), masks, w, int(p.size()), ratio, phase);
     Pixels out(p.size(), std::vector<bool>(static_cast<std::size_t>(w)));
     for (std::size_t i = 0; i < p.size(); ++i)
         for (std::size_t x = 0; x < std::size_t(w); ++x)
@@ -110,19 +110,21 @@ Pixels bit_correction(const Pixels& p, const SlantMasks& masks, int w, int ratio
     return out;
 }
 
-// Both mask widths against the cells where they apply, for one list and ratio.
-int compare_corrections(Generator& gen, const SlantPattern* list, int w, int n, int ratio) {
+// Both mask widths against the cells where they apply, for one list, ratio
+// and band phase.
+int compare_corrections(Generator& gen, const SlantPattern* list, int w, int n, int ratio,
+                        int phase = 0) {
     const SlantMasks masks = compile_slant_masks(list);
     const Pixels p = gen.bitmap(w, n);
-    const Pixels want = cell_correction(p, list, w, ratio);
+    const Pixels want = cell_correction(p, list, w, ratio, phase);
     int cases = 0;
     if (w <= BitCorrection<std::uint64_t>::MAX_WIDTH) {
-        EXPECT_EQ(bit_correction<std::uint64_t>(p, masks, w, ratio), want)
-            << "64-bit masks, w " << w << " n " << n << " ratio " << ratio;
+        EXPECT_EQ(bit_correction<std::uint64_t>(p, masks, w, ratio, phase), want)
+            << "64-bit masks, w " << w << " n " << n << " ratio " << ratio << " phase " << phase;
         ++cases;
     }
-    EXPECT_EQ(bit_correction<Bits128>(p, masks, w, ratio), want)
-        << "128-bit masks, w " << w << " n " << n << " ratio " << ratio;
+    EXPECT_EQ(bit_correction<Bits128>(p, masks, w, ratio, phase), want)
+        << "128-bit masks, w " << w << " n " << n << " ratio " << ratio << " phase " << phase;
     return cases + 1;
 }
 
@@ -139,6 +141,14 @@ TEST(FastPaths, MaskCorrectionMatchesCellCorrection) {
         for (int g = 0; g < 300; ++g)
             cases +=
                 compare_corrections(gen, list.data(), gen.below(71), gen.below(41), SLANT_RATIO);
+    }
+    // Every rows-per-step from 1 to 8 with the list it loads, in every band phase.
+    for (int ratio = 1; ratio <= 8; ++ratio) {
+        const SlantPatternList list = load_slant_patterns(ratio);
+        for (int phase = 0; phase < ratio; ++phase)
+            for (int g = 0; g < 60; ++g)
+                cases += compare_corrections(gen, list.data(), gen.below(71), gen.below(41), ratio,
+                                             phase);
     }
     // Other lists and ratios: the filters are made from whatever list is given.
     test::RandomTexts text(gen);  // the lists' row texts
@@ -158,9 +168,11 @@ TEST(FastPaths, MaskCorrectionMatchesCellCorrection) {
             list.push_back(p);
         }
         list.push_back(SlantPattern{});
-        for (int g = 0; g < 10; ++g)
-            cases += compare_corrections(gen, list.data(), gen.below(71), gen.below(25),
-                                         1 + gen.below(4));
+        for (int g = 0; g < 10; ++g) {
+            const int ratio = 1 + gen.below(4);
+            cases += compare_corrections(gen, list.data(), gen.below(71), gen.below(25), ratio,
+                                         gen.below(ratio));
+        }
     }
     RecordProperty("cases", cases);
 }
@@ -227,19 +239,20 @@ TEST(FastPaths, BoldWordsMatchTheBitRow) {
     }
 }
 
-// A font of random glyphs of widths 0 to 70 and heights 0 to 40, in a font
-// box that holds them all; now and then a glyph whose box changes inside its
-// bitmap, one with too few or too many rows, CRLF line ends.
+// A font of random glyphs of widths 0 to 70, heights 0 to 40 and y offsets
+// -6 to 2, in a font box that holds nearly all; now and then a glyph whose
+// box changes inside its bitmap, one with too few or too many rows, CRLF
+// line ends.
 std::string random_font(Generator& gen) {
     std::string font =
         "STARTFONT 2.1\nFONT -Test-Gen-Medium-R-Normal--16-160-75-75-C-80-ISO10646-1\n"
-        "FONTBOUNDINGBOX 72 40 0 -4\nCHARS 12\n";
+        "FONTBOUNDINGBOX 72 52 0 -8\nCHARS 12\n";
     const std::string eol = gen.below(10) == 0 ? "\r\n" : "\n";
     for (int g = 0; g < 12; ++g) {
         const int w = gen.below(71), n = gen.below(41);
         font += "STARTCHAR g" + std::to_string(g) + eol + "ENCODING " + std::to_string(g) + eol +
-                "DWIDTH 8 0" + eol + "BBX " + std::to_string(w) + " " + std::to_string(n) +
-                " 0 -2" + eol + "BITMAP" + eol;
+                "DWIDTH 8 0" + eol + "BBX " + std::to_string(w) + " " + std::to_string(n) + " 0 " +
+                std::to_string(gen.below(9) - 6) + eol + "BITMAP" + eol;
         const Pixels p = gen.bitmap(w, n);
         const int rows = n + (gen.below(8) == 0 ? gen.below(5) - 2 : 0);
         for (int i = 0; i < rows; ++i) {
@@ -257,8 +270,20 @@ std::string random_font(Generator& gen) {
 TEST(FastPaths, ToolsWriteWhatTheirReferencesWrite) {
     Generator gen;
     const ToolEntry tools[] = {run_glyphstout, run_glyphslope, run_glyphstoutslope};
-    const std::vector<std::string> flags[] = {
-        {}, {"-r"}, {"-L"}, {"-r", "-L"}, {"-w"}, {"-w", "-r"}, {"-w", "-L"}, {"-w", "-r", "-L"}};
+    const std::vector<std::string> flags[] = {{},
+                                              {"-r"},
+                                              {"-L"},
+                                              {"-r", "-L"},
+                                              {"-w"},
+                                              {"-w", "-r"},
+                                              {"-w", "-L"},
+                                              {"-w", "-r", "-L"},
+                                              {"-b"},
+                                              {"-s", "1"},
+                                              {"-s2", "-b"},
+                                              {"-b", "-s", "5"},
+                                              {"-s7", "-w"},
+                                              {"-b", "-s16", "-w", "-r"}};
     int runs = 0;
     for (int round = 0; round < 60; ++round) {
         const std::string font = random_font(gen);

@@ -34,6 +34,98 @@ TEST(GlyphslopeTool, RoadsOfGlyphs) {
                "");
 }
 
+// A vertical stroke, which no pattern repairs, with N rows per step: without
+// -b, bands of N rows from the top row; with -b, the row at height t in band
+// floor(t / N), the bottom band in place. Worked out here from heights.
+TEST(GlyphslopeTool, RowsPerStepAndTheBaseline) {
+    const struct {
+        int w, h, x, y;
+    } boxes[] = {{8, 16, 0, -2}, {5, 13, 1, -3}, {6, 7, 0, 0}, {4, 5, 2, 3},
+                 {3, 4, 0, -4},  {7, 2, 0, -1},  {8, 1, 1, 0}};
+    const auto floor_div = [](int a, int n) { return a >= 0 ? a / n : -((-a + n - 1) / n); };
+    int runs = 0;
+    for (const int n : {1, 2, 3, 4, 7, 16})
+        for (const bool baseline : {false, true})
+            for (const auto& b : boxes) {
+                const int lo = baseline ? floor_div(b.y, n) : 0;
+                const int hi = baseline ? floor_div(b.y + b.h - 1, n) : (b.h - 1) / n;
+                const int x = baseline ? b.x + lo : b.x - hi / 2;
+                const std::string bbx = "BBX " + std::to_string(b.w) + " " + std::to_string(b.h);
+                const std::string out_bbx = "BBX " + std::to_string(b.w + hi - lo) + " " +
+                                            std::to_string(b.h) + " " + std::to_string(x) + " " +
+                                            std::to_string(b.y);
+                std::string rows, want;
+                for (int i = 0; i < b.h; ++i) {
+                    rows += "40 ";  // the stroke in column 1
+                    const int band = baseline ? floor_div(b.y + b.h - 1 - i, n) : hi - i / n;
+                    const int col = 1 + band - lo, width = b.w + hi - lo;
+                    std::string bits(std::size_t((width + 7) / 8 * 8), '0');
+                    bits[std::size_t(col)] = '1';
+                    for (std::size_t k = 0; k < bits.size(); k += 4) {
+                        const int v = std::stoi(bits.substr(k, 4), nullptr, 2);
+                        want += "0123456789ABCDEF"[v];
+                    }
+                    want += " ";
+                }
+                std::vector<std::string> args = {"-s", std::to_string(n)};
+                if (baseline) args.push_back("-b");
+                const std::string box = std::to_string(b.w) + " " + std::to_string(b.h) + " " +
+                                        std::to_string(b.x) + " " + std::to_string(b.y);
+                SCOPED_TRACE(box + " -s " + std::to_string(n) + (baseline ? " -b" : ""));
+                const RunResult r =
+                    slope(font_header(box) + glyph("BBX " + box, rows) + "ENDFONT\n", args);
+                EXPECT_EQ(r.status, 0);
+                EXPECT_EQ(r.out,
+                          oblique_header(out_bbx.substr(4)) + glyph(out_bbx, want) + "ENDFONT\n");
+                ++runs;
+            }
+    RecordProperty("runs", runs);
+}
+
+// -s 3 is the default; -s reads its value joined or as the next argument,
+// and options act in order.
+TEST(GlyphslopeTool, RowsPerStepOptions) {
+    const std::string sample = read_file(SAMPLE_FONT);
+    const std::string plain = slope(sample).out;
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"-s", "3"}, {"-s3"}, {"-s", "7", "-s03"}, {"-s16", "-s", "3"}})
+        EXPECT_EQ(slope(sample, args).out, plain) << args[0];
+    EXPECT_NE(slope(sample, {"-s", "4"}).out, plain);
+    EXPECT_EQ(slope(sample, {"-s", "4"}).out, slope(sample, {"-s4"}).out);
+    // The pattern list of the level in force when -p is read.
+    const auto entries = [](const std::string& report) {
+        std::size_t count = 0;
+        for (std::size_t at = report.find("\ncorrect "); at != std::string::npos;
+             at = report.find("\ncorrect ", at + 1))
+            ++count;
+        return count;
+    };
+    EXPECT_EQ(entries(slope("", {"-s", "1", "-p"}).out), 3u);
+    EXPECT_EQ(entries(slope("", {"-s2", "-p", "-s", "1"}).out), 19u);
+    EXPECT_EQ(entries(slope("", {"-p", "-s", "1"}).out), 34u);
+    EXPECT_EQ(entries(slope("", {"-s", "9", "-p"}).out), 34u);
+    // Bad values: one message, status 1, nothing read or written.
+    const struct {
+        std::vector<std::string> args;
+        const char* message;
+    } bad[] = {{{"-s"}, "Missing argument for -s\n"},
+               {{"-b", "-s"}, "Missing argument for -s\n"},
+               {{"-s", "0"}, "Incorrect slant: 0\n"},
+               {{"-s", "17"}, "Incorrect slant: 17\n"},
+               {{"-s", "-3"}, "Incorrect slant: -3\n"},
+               {{"-s", "3x", "FONT"}, "Incorrect slant: 3x\n"},
+               {{"-s1.5"}, "Incorrect slant: 1.5\n"},
+               {{"-s", ""}, "Incorrect slant: \n"},
+               {{"-s", " 4"}, "Incorrect slant:  4\n"},
+               {{"-s", "99999999999"}, "Incorrect slant: 99999999999\n"},
+               {{"-s", "x", "-h"}, "Incorrect slant: x\n"}};
+    for (const auto& c : bad) {
+        SCOPED_TRACE(c.message);
+        expect_run(slope(sample, c.args), 1, "", c.message);
+    }
+    expect_run(slope(sample, {"-h", "-s"}), 0, slope("", {"-h"}).out, "");
+}
+
 // Against the font box 10 16 0 -2: slant extra 5, slanted width 15.
 TEST(GlyphslopeTool, BoundingBoxCheck) {
     const struct {

@@ -104,5 +104,34 @@ TEST(GlyphstoutslopeTool, AgreesWithTheOtherToolsWithoutSlant) {
                "");
 }
 
+// With -b and -s too, the bold-oblique tool emboldens what the oblique tool
+// writes, and -w widens the box that -b wrote: the same glyphs as the bold
+// tool run on the oblique face.
+TEST(GlyphstoutslopeTool, EmboldensTheObliqueFaceWithBaselineAndSteps) {
+    const std::string sample = read_file(SAMPLE_FONT);
+    const auto glyphs = [](const std::string& font) { return font.substr(font.find("CHARS")); };
+    for (const char* steps : {"3", "1", "6"})
+        for (const auto& flags : std::vector<std::vector<std::string>>{
+                 {"-b", "-w", "-r"}, {"-b", "-w"}, {"-b", "-r", "-L"}, {"-w"}}) {
+            std::vector<std::string> slant = {"-s", steps}, bold;
+            for (const std::string& f : flags)
+                (f == "-b" ? slant : bold).push_back(f);
+            std::vector<std::string> both = flags;
+            both.insert(both.end(), {"-s", steps});
+            SCOPED_TRACE(::testing::PrintToString(both));
+            const RunResult oblique = slope(sample, slant), bold_oblique = stoutslope(sample, both);
+            EXPECT_EQ(bold_oblique.status, 0);
+            EXPECT_EQ(glyphs(bold_oblique.out), glyphs(stout(oblique.out, bold).out));
+        }
+    // The box that -b writes, widened on the growth side.
+    const std::string font = font_header("8 16 0 -2") + glyph("BBX 6 7 1 0", times(7, "20"));
+    EXPECT_TRUE(stoutslope(font, {"-b", "-w", "-r"}).out.find("\nBBX 9 7 1 0\n") !=
+                std::string::npos);
+    EXPECT_TRUE(stoutslope(font, {"-b", "-w", "-l"}).out.find("\nBBX 9 7 0 0\n") !=
+                std::string::npos);
+    EXPECT_TRUE(stoutslope(font, {"-b", "-w", "-r"}).out.find("FONTBOUNDINGBOX 14 16 -1 -2\n") !=
+                std::string::npos);
+}
+
 }  // namespace
 }  // namespace glyph::test

@@ -73,6 +73,56 @@ TEST(SlantBbx, RebuildsTheLineWidenedBySlant) {
     }
 }
 
+// With -b a row at height t (0 the baseline) is in band floor(t / ratio).
+TEST(SlantBbx, LeansAboutTheBaseline) {
+    const struct {
+        std::string line;
+        std::int32_t ratio;
+        std::string written, widened_left;
+        std::int32_t extra, phase;
+    } cases[] = {
+        // Descenders and ascenders: the bottom band moves the offset.
+        {"FONTBOUNDINGBOX 8 16 0 -2\n", 3, "FONTBOUNDINGBOX 13 16 -1 -2\n",
+         "FONTBOUNDINGBOX 14 16 -2 -2\n", 5, 1},
+        {"BBX 5 7 1 0\n", 3, "BBX 7 7 1 0\n", "BBX 8 7 0 0\n", 2, 2},
+        {"BBX 5 7 1 4\n", 3, "BBX 7 7 2 4\n", "BBX 8 7 1 4\n", 2, 1},
+        {"BBX 4 3 0 -3\n", 3, "BBX 4 3 -1 -3\n", "BBX 5 3 -2 -3\n", 0, 0},  // wholly below
+        {"BBX 3 2 2 7\n", 3, "BBX 3 2 4 7\n", "BBX 4 2 3 7\n", 0, 0},       // wholly above
+        {"BBX 6 2 0 -1\n", 3, "BBX 7 2 -1 -1\n", "BBX 8 2 -2 -1\n", 1, 2},  // across -1/0
+        {"BBX 6 1 0 -1\n", 3, "BBX 6 1 -1 -1\n", "BBX 7 1 -2 -1\n", 0, 0},
+        {"BBX 8 16 0 -2\n", 1, "BBX 23 16 -2 -2\n", "BBX 24 16 -3 -2\n", 15, 0},
+        {"BBX 8 16 0 -2\n", 2, "BBX 15 16 -1 -2\n", "BBX 16 16 -2 -2\n", 7, 0},
+        {"FONTBOUNDINGBOX 6 13 0 -2\n", 6, "FONTBOUNDINGBOX 8 13 -1 -2\n",
+         "FONTBOUNDINGBOX 9 13 -2 -2\n", 2, 1},
+        {"BBX 8 16 0 -4\n", 16, "BBX 9 16 -1 -4\n", "BBX 10 16 -2 -4\n", 1, 4},
+        {"BBX 8 16 0 -4\n", 7, "BBX 10 16 -1 -4\n", "BBX 11 16 -2 -4\n", 2, 2},
+        // Width or height 0: as without -b.
+        {"BBX 0 16 0 -2\n", 3, "BBX 0 16 0 -2\n", "BBX 0 16 0 -2\n", 5, 0},
+        {"BBX 5 0 1 -2\n", 3, "BBX 5 0 1 -2\n", "BBX 5 0 1 -2\n", 0, 0},
+        // Offsets at the ends of their range: taken exactly, written wrapped.
+        {"BBX 1 4 -2147483648 -5\n", 3, "BBX 2 4 2147483646 -5\n", "BBX 3 4 2147483645 -5\n", 1, 1},
+        {"BBX 2 2 0 2147483647\n", 3, "BBX 2 2 715827882 2147483647\n",
+         "BBX 3 2 715827881 2147483647\n", 0, 0},
+        {"BBX 8 16 0\n", 3, "", "", 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line + " ratio " + std::to_string(c.ratio));
+        const Line line{c.line.c_str(), c.line.size()};
+        for (const bool widened : {false, true}) {
+            HookOutput out;
+            out.text = "untouched";
+            BoxSize box;
+            const bool read = widened ? slant_bbx_baseline_widened_left(out, box, c.ratio, line)
+                                      : slant_bbx_baseline(out, box, c.ratio, line);
+            EXPECT_EQ(read, !c.written.empty());
+            if (!read) continue;
+            EXPECT_EQ(out.view(), widened ? c.widened_left : c.written);
+            EXPECT_EQ(box.extra, c.extra);
+            EXPECT_EQ(box.phase, c.phase);
+        }
+    }
+}
+
 // ---- correction and shift ----
 
 void load(CellGrid& grid, const Rows& rows, std::size_t extra_rows = 0) {
@@ -214,15 +264,31 @@ long model_match(const Rows& work, const SlantPattern& p, std::size_t top, int w
     }
 }
 
+// Bands counted from a baseline: row i of a glyph whose top row lies at
+// height `top` is at height top - i, in band floor((top - i) / ratio). The
+// phase p of the tools puts the top row at height ratio - 1 - p.
+struct ModelBands {
+    int ratio, top;
+    ModelBands(int r, int phase) : ratio(r), top(r - 1 - phase) {}
+    int band(int i) const {
+        const int t = top - i;
+        return t >= 0 ? t / ratio : -((-t + ratio - 1) / ratio);
+    }
+    bool boundary(int i) const { return i >= 1 && band(i) != band(i - 1); }
+    int shift(int i, int n) const { return band(i) - band(n - 1); }
+};
+
 // The work rows after the correction by its rules: the glyph's rows cut to w
 // between two clear pads, and the clear row below. `applied` gathers the list
 // positions of the entries that matched.
-Rows model_correct(const Rows& rows, const SlantPattern* list, int w, int n, int ratio,
+Rows model_correct(const Rows& rows, const SlantPattern* list, int w, int n, int ratio, int phase,
                    std::set<std::size_t>& applied) {
     Rows work(std::size_t(n) + 1, std::string(std::size_t(w) + 2, '.'));
     for (std::size_t i = 0; i < std::size_t(n); ++i)
         work[i].replace(1, std::size_t(w), rows[i], 0, std::size_t(w));
-    for (int b = ratio; b < n; b += ratio) {
+    const ModelBands bands(ratio, phase);
+    for (int b = 1; b < n; ++b) {
+        if (!bands.boundary(b)) continue;
         for (std::size_t e = 0; list[e].correct > 0; ++e) {
             const SlantPattern& p = list[e];
             const int top = b + p.input_offset;
@@ -273,20 +339,22 @@ struct RandomGlyphs {
 // Runs grid and model on one glyph; true if they agree in the work rows after
 // the correction and in the cell rows after the shift.
 bool agree(CellGrid& grid, std::set<std::size_t>& applied, const Rows& rows,
-           const SlantPattern* list, int w, int n, int ratio) {
+           const SlantPattern* list, int w, int n, int ratio, int phase = 0) {
     load(grid, rows);
-    correct_slant_pixels(grid, list, w, n, ratio);
-    const Rows work = model_correct(rows, list, w, n, ratio, applied);
+    correct_slant_pixels(grid, list, w, n, ratio, phase);
+    const Rows work = model_correct(rows, list, w, n, ratio, phase, applied);
     Rows corrected, shifted;
     for (int i = 0; i <= n; ++i)
         corrected.emplace_back(grid.work(std::size_t(i)));
-    for (int i = 0, s = (n - 1) / ratio; i < n; ++i)
-        shifted.push_back(std::string(std::size_t(s - i / ratio), '#') +
+    const ModelBands bands(ratio, phase);
+    for (int i = 0; i < n; ++i)
+        shifted.push_back(std::string(std::size_t(bands.shift(i, n)), '#') +
                           work[std::size_t(i)].substr(1, std::size_t(w)) +
-                          std::string(std::size_t(i / ratio), '#'));
-    shift_slant_rows(grid, w, n, ratio);
-    EXPECT_EQ(corrected, work) << "w " << w << " ratio " << ratio;
-    EXPECT_EQ(cell_rows(grid, std::size_t(n)), shifted) << "w " << w << " ratio " << ratio;
+                          std::string(std::size_t(bands.shift(0, n) - bands.shift(i, n)), '#'));
+    shift_slant_rows(grid, w, n, ratio, phase);
+    EXPECT_EQ(corrected, work) << "w " << w << " ratio " << ratio << " phase " << phase;
+    EXPECT_EQ(cell_rows(grid, std::size_t(n)), shifted)
+        << "w " << w << " ratio " << ratio << " phase " << phase;
     return corrected == work && cell_rows(grid, std::size_t(n)) == shifted;
 }
 
@@ -306,6 +374,21 @@ TEST(SlantModel, TableOnRandomGlyphs) {
             << "round " << round;
     }
     EXPECT_EQ(applied.size(), SLANT_PATTERN_COUNT);  // every entry was exercised
+    // Every rows-per-step from 1 to 8 with its own list, bands in every phase.
+    for (int round = 0; round < 4000; ++round) {
+        const int ratio = 1 + gen.below(8), phase = gen.below(ratio);
+        const SlantPatternList list = load_slant_patterns(ratio);
+        int entries = 0;
+        while (list[std::size_t(entries)].correct > 0)
+            ++entries;
+        const int w = 1 + gen.below(20), n = 1 + gen.below(24);
+        Rows rows = gen.glyph(w, n);
+        for (int b = ratio - phase; b < n; b += ratio)
+            if (gen.below(2) == 0)
+                gen.plant(rows, list[std::size_t(gen.below(entries))], b, gen.below(w + 1), w);
+        ASSERT_TRUE(agree(grid, applied, rows, list.data(), w, n, ratio, phase))
+            << "round " << round;
+    }
 }
 
 TEST(SlantModel, RandomListsAndRatios) {
@@ -337,7 +420,8 @@ TEST(SlantModel, RandomListsAndRatios) {
         for (int g = 0; g < 20; ++g) {
             const int w = g == 19 ? 60 + gen.below(8) : gen.below(12);
             const int n = gen.below(13);
-            ASSERT_TRUE(agree(grid, applied, gen.glyph(w, n), list.data(), w, n, ratio))
+            ASSERT_TRUE(
+                agree(grid, applied, gen.glyph(w, n), list.data(), w, n, ratio, gen.below(ratio)))
                 << "round " << round;
         }
     }

@@ -16,18 +16,27 @@ namespace glyph {
 
 namespace {
 
-// The tool's hook, or with -w the one that widens boxes on the growth side.
+// The tool's hook, or with -b the one that leans about the baseline, and
+// with -w the one of those that widens boxes on the growth side.
 BbxHook box_hook(const ToolDescription& tool, const ToolOptions& options) {
-    if (!tool.widened_left_hook) return tool.bbx_hook;
+    const BoxHooks& hooks =
+        options.baseline && tool.baseline_boxes.plain ? tool.baseline_boxes : tool.boxes;
+    if (!hooks.widened_left) return hooks.plain;
     switch (widening(options)) {
         case Widening::left:
-            return tool.widened_left_hook;
+            return hooks.widened_left;
         case Widening::right:
-            return tool.widened_right_hook;
+            return hooks.widened_right;
         case Widening::none:
             break;
     }
-    return tool.bbx_hook;
+    return hooks.plain;
+}
+
+// Rows per step of slant: the tool's, or the one -s gave.
+std::int32_t slant_ratio(const ToolDescription& tool, const ToolOptions& options) {
+    if (tool.slant_ratio == 0) return 0;
+    return options.slant_ratio != 0 ? options.slant_ratio : tool.slant_ratio;
 }
 
 int filter(const ToolDescription& tool, const ToolOptions& options, ByteSource& in, ByteSink& out,
@@ -37,14 +46,10 @@ int filter(const ToolDescription& tool, const ToolOptions& options, ByteSource& 
     LineReader input(*source);
 
     const BbxHook hook = box_hook(tool, options);
+    const std::int32_t ratio = slant_ratio(tool, options);
     BoxSize font;
-    HeaderRules rules{tool.old_weight,
-                      tool.new_weight,
-                      tool.old_slant,
-                      tool.new_slant,
-                      &font,
-                      tool.slant_ratio,
-                      hook};
+    HeaderRules rules{
+        tool.old_weight, tool.new_weight, tool.old_slant, tool.new_slant, &font, ratio, hook};
     HeaderResult header = run_header_pass(input, out, rules);
     if (header.end == HeaderResult::End::no_chars) {
         out.flush();
@@ -52,7 +57,7 @@ int filter(const ToolDescription& tool, const ToolOptions& options, ByteSource& 
     }
     std::optional<ProgressMeter> meter;
     if (options.verbose) meter = progress_new(header.glyph_count, columns, err);
-    tool.run_glyphs({tool, hook, font, options, input, out, meter ? &*meter : nullptr});
+    tool.run_glyphs({tool, hook, ratio, font, options, input, out, meter ? &*meter : nullptr});
     source.reset();
     out.flush();
     if (meter) {
@@ -88,8 +93,10 @@ int run_tool(const ToolDescription& tool, std::span<const std::string> args, Byt
                 out.put(help_text(tool.name, tool.option_letters));
                 break;
             case ToolOptions::Action::report:
-                print_slant_patterns(out, tool.slant_ratio);
+                print_slant_patterns(out, slant_ratio(tool, options));
                 break;
+            case ToolOptions::Action::bad_option:
+                return fail(out, err, options.message, {}, "\n");
             case ToolOptions::Action::filter:
                 return filter(tool, options, in, out, err, columns);
         }

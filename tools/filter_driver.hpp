@@ -50,12 +50,21 @@ struct ToolDescription;
 // Everything the glyph section of a run works with.
 struct GlyphRun {
     const ToolDescription& tool;
-    BbxHook bbx_hook;  // the tool's, or with -w its widening one
+    BbxHook bbx_hook;          // the tool's, or with -w or -b the one for them
+    std::int32_t slant_ratio;  // rows per step of slant (-s), 0 in a tool that does not slant
     const BoxSize& font;
     const ToolOptions& options;
     LineReader& input;
     ByteSink& out;
     ProgressMeter* meter;
+};
+
+// The hooks a tool writes boxes with: as its rule makes them, and widened on
+// the left or on the right (-w); the widening ones absent without -w.
+struct BoxHooks {
+    BbxHook plain = nullptr;
+    BbxHook widened_left = nullptr;
+    BbxHook widened_right = nullptr;
 };
 
 struct ToolDescription {
@@ -65,11 +74,9 @@ struct ToolDescription {
     const char* new_weight;
     const char* old_slant;
     const char* new_slant;
-    std::int32_t slant_ratio;
-    BbxHook bbx_hook;
-    // The hooks that widen boxes on the left and on the right (-w), or none.
-    BbxHook widened_left_hook;
-    BbxHook widened_right_hook;
+    std::int32_t slant_ratio;  // rows per step without -s; 0 in a tool that does not slant
+    BoxHooks boxes;
+    BoxHooks baseline_boxes;  // with -b; all absent in a tool without it
     // Runs the glyph section once the font's box is known: run_glyph_section
     // (glyph_loop.hpp) with the tool's GlyphSection.
     void (*run_glyphs)(const GlyphRun& run);
@@ -81,7 +88,7 @@ struct ToolDescription {
 // same box and the same line to write.
 class BoxChecker {
   public:
-    explicit BoxChecker(const GlyphRun& run) : hook_(run.bbx_hook), ratio_(run.tool.slant_ratio) {}
+    explicit BoxChecker(const GlyphRun& run) : hook_(run.bbx_hook), ratio_(run.slant_ratio) {}
 
     // What to write in place of `line`; a line that fails throws BadLine.
     template <class Section>

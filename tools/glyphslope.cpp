@@ -13,8 +13,8 @@ namespace {
 
 class ObliqueSection final : public SlantSection {
   public:
-    ObliqueSection(const BoxSize& font, const ToolOptions&, ByteSink& out)
-        : SlantSection(font, out) {}
+    ObliqueSection(const BoxSize& font, const ToolOptions& options, ByteSink& out)
+        : SlantSection(font, options, out) {}
 
   protected:
     void write_rows(CellGrid& grid, std::int64_t width, std::int32_t count) override {
@@ -52,15 +52,14 @@ class ObliqueSection final : public SlantSection {
 };
 
 constexpr ToolDescription GLYPHSLOPE = {.name = "glyphslope",
-                                        .option_letters = "pVh",
+                                        .option_letters = "bspVh",
                                         .old_weight = nullptr,
                                         .new_weight = nullptr,
                                         .old_slant = "R",
                                         .new_slant = "I",
                                         .slant_ratio = SLANT_RATIO,
-                                        .bbx_hook = slant_bbx,
-                                        .widened_left_hook = nullptr,
-                                        .widened_right_hook = nullptr,
+                                        .boxes = {slant_bbx},
+                                        .baseline_boxes = {slant_bbx_baseline},
                                         .run_glyphs = run_glyph_section<ObliqueSection>};
 
 }  // namespace

@@ -127,17 +127,17 @@ class BoldSection final : public GlyphSection {
     BitRow bit_row_;
 };
 
-constexpr ToolDescription GLYPHSTOUT = {.name = "glyphstout",
-                                        .option_letters = "lrLRwVh",
-                                        .old_weight = "Medium",
-                                        .new_weight = "Bold",
-                                        .old_slant = nullptr,
-                                        .new_slant = nullptr,
-                                        .slant_ratio = 0,
-                                        .bbx_hook = read_bbx_size,
-                                        .widened_left_hook = read_bbx_widened_left,
-                                        .widened_right_hook = read_bbx_widened_right,
-                                        .run_glyphs = run_glyph_section<BoldSection>};
+constexpr ToolDescription GLYPHSTOUT = {
+    .name = "glyphstout",
+    .option_letters = "lrLRwVh",
+    .old_weight = "Medium",
+    .new_weight = "Bold",
+    .old_slant = nullptr,
+    .new_slant = nullptr,
+    .slant_ratio = 0,
+    .boxes = {read_bbx_size, read_bbx_widened_left, read_bbx_widened_right},
+    .baseline_boxes = {},
+    .run_glyphs = run_glyph_section<BoldSection>};
 
 }  // namespace
 

@@ -37,7 +37,7 @@ namespace {
 class BoldObliqueSection final : public SlantSection {
   public:
     BoldObliqueSection(const BoxSize& font, const ToolOptions& options, ByteSink& out)
-        : SlantSection(font, out),
+        : SlantSection(font, options, out),
           rule_{options.left_shift, options.reflect_left},
           side_(widening(options)) {}
 
@@ -92,17 +92,18 @@ class BoldObliqueSection final : public SlantSection {
     PodArray<std::uint64_t> scratch_, widened_;
 };
 
-constexpr ToolDescription GLYPHSTOUTSLOPE = {.name = "glyphstoutslope",
-                                             .option_letters = "lrLRwpVh",
-                                             .old_weight = "Medium",
-                                             .new_weight = "Bold",
-                                             .old_slant = "R",
-                                             .new_slant = "I",
-                                             .slant_ratio = SLANT_RATIO,
-                                             .bbx_hook = slant_bbx,
-                                             .widened_left_hook = slant_bbx_widened_left,
-                                             .widened_right_hook = slant_bbx_widened_right,
-                                             .run_glyphs = run_glyph_section<BoldObliqueSection>};
+constexpr ToolDescription GLYPHSTOUTSLOPE = {
+    .name = "glyphstoutslope",
+    .option_letters = "lrLRwbspVh",
+    .old_weight = "Medium",
+    .new_weight = "Bold",
+    .old_slant = "R",
+    .new_slant = "I",
+    .slant_ratio = SLANT_RATIO,
+    .boxes = {slant_bbx, slant_bbx_widened_left, slant_bbx_widened_right},
+    .baseline_boxes = {slant_bbx_baseline, slant_bbx_baseline_widened_left,
+                       slant_bbx_baseline_widened_right},
+    .run_glyphs = run_glyph_section<BoldObliqueSection>};
 
 }  // namespace
 

@@ -77,12 +77,13 @@ template <std::size_t Bytes>
 
 }  // namespace
 
-SlantSection::SlantSection(const BoxSize& font, ByteSink& out)
+SlantSection::SlantSection(const BoxSize& font, const ToolOptions& options, ByteSink& out)
     : out_(out),
       font_(font),
       glyph_(font),
       font_slanted_width_(slanted_width(font)),
-      patterns_(load_slant_patterns(SLANT_RATIO)),
+      ratio_(options.slant_ratio != 0 ? options.slant_ratio : SLANT_RATIO),
+      patterns_(load_slant_patterns(ratio_)),
       masks_(compile_slant_masks(patterns_.data())),
       reference_(reference_paths()) {}
 
@@ -177,8 +178,8 @@ void SlantSection::end_glyph() {
 void SlantSection::slant_cells() {
     const std::int32_t w = glyph_.width, h = glyph_.height;
     clear_missing_cells(grid_, w, rows_read_, static_cast<std::size_t>(h));
-    correct_slant_pixels(grid_, patterns_.data(), w, h, SLANT_RATIO);
-    shift_slant_rows(grid_, w, h, SLANT_RATIO);
+    correct_slant_pixels(grid_, patterns_.data(), w, h, ratio_, glyph_.phase);
+    shift_slant_rows(grid_, w, h, ratio_, glyph_.phase);
     write_rows(grid_, std::int64_t{glyph_.extra} + w, h);
 }
 
@@ -199,22 +200,23 @@ void SlantSection::slant_bits(BitCorrection<Mask>& correction) {
                 return i < supplied ? row_mask<Mask>(bits[2 * i], bits[2 * i + 1]) : Mask{0};
             },
             w, h);
-    correction.correct_loaded(masks_, SLANT_RATIO);
+    correction.correct_loaded(masks_, ratio_, glyph_.phase);
 
-    const std::size_t ratio = static_cast<std::size_t>(SLANT_RATIO);
+    const RowBands bands(ratio_, glyph_.phase);
     const std::size_t extra = static_cast<std::size_t>(glyph_.extra);
     const std::size_t width = static_cast<std::size_t>(w) + extra;
     if constexpr (MASK_BITS<Mask> == 64) {
         // Each band one pixel less far right than the band above, the top
         // band `extra` pixels (< 64).
-        if (width < 64) return write_slanted_words({correction.corrected_rows(), extra}, n, width);
+        if (width < 64)
+            return write_slanted_words({correction.corrected_rows(), extra, bands}, n, width);
     }
     const std::size_t words = std::max<std::size_t>(1, (width + 63) / 64);
     slanted_.reserve(checked_size(n, words));
     std::uint64_t* out = slanted_.data();
     const auto corrected = correction.corrected_rows();
     for (std::size_t i = 0; i < n; ++i, out += words) {
-        const std::size_t offset = extra - i / ratio;
+        const std::size_t offset = extra - bands.band(i);
         const Mask row = corrected(i);
         if constexpr (MASK_BITS<Mask> == 64) {
             place_pixels(out, words, row, 0, offset);

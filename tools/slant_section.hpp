@@ -12,6 +12,7 @@
 #include "bit_correction.hpp"
 #include "cell_grid.hpp"
 #include "glyph_loop.hpp"
+#include "row_bands.hpp"
 #include "slant_geometry.hpp"
 #include "slant_masks.hpp"
 #include "slant_patterns.hpp"
@@ -20,7 +21,7 @@ namespace glyph {
 
 class SlantSection : public GlyphSection {
   public:
-    SlantSection(const BoxSize& font, ByteSink& out);
+    SlantSection(const BoxSize& font, const ToolOptions& options, ByteSink& out);
 
     bool accepts(const BoxSize& box) const override;
     void take_box(const BoxSize& box) override { glyph_ = box; }
@@ -45,8 +46,9 @@ class SlantSection : public GlyphSection {
     struct SlantedWords {
         BitCorrection<std::uint64_t>::CorrectedRows corrected;
         std::size_t extra;
+        RowBands bands;
         std::uint64_t operator()(std::size_t i) const {
-            return corrected(i) >> (extra - i / static_cast<std::size_t>(SLANT_RATIO));
+            return corrected(i) >> (extra - bands.band(i));
         }
     };
     // Writes the `count` rows of `width` pixels (< 64) that `rows` gives.
@@ -68,6 +70,7 @@ class SlantSection : public GlyphSection {
     BoxSize font_;
     BoxSize glyph_;
     std::int64_t font_slanted_width_;
+    std::int32_t ratio_;  // rows per step of slant
     SlantPatternList patterns_;
     SlantMasks masks_;
     bool reference_;

@@ -32,7 +32,10 @@ unit tests of its own), the algorithm that applies it is restated here.
                      BBX aside; the lines after the last glyph too
   bbx-rule           BBX unchanged (glyphstout) or widened by the slant box
                      rule: width + extra when width and height are not 0,
-                     extra (h-1)//3, x offset - extra//2
+                     extra (h-1)//N, x offset - extra//2, N rows per step (3,
+                     or -s N); with -b the row at height t (0 the baseline)
+                     in band floor(t/N), extra the top row's band less the
+                     bottom row's, x offset + the bottom row's band
   row-count          as many rows as the box is high
   row-format         2*ceil(w/8) digits per row for the width w of the rows
                      (1 byte at least in the bold programs), lowercase from
@@ -44,9 +47,14 @@ unit tests of its own), the algorithm that applies it is restated here.
                      its neighbour on the growing side
   bold-stays-in-box  -l: nothing set beyond the box width
   slant-fill-clear   glyphslope: the cells the shift adds are clear
-  slant-untouched-rows  glyphslope: row 0, and every row of a glyph of at
-                     most 3 rows, is the row read shifted by its band offset
+  slant-untouched-rows  glyphslope: every row at least 3 rows from every
+                     band boundary (row 0 with the default bands, every row
+                     of a glyph in one band) is the row read shifted by its
+                     band offset
   slant-reference    glyphslope: each row equals the reference slant below
+  baseline-lean      glyphslope -b: every pixel the correction left alone
+                     lies floor(t/N) pixels right of where it was, in font
+                     coordinates, t its row's height: the baseline stays
   bold-of-slope      glyphstoutslope: each row is the bold formula applied to
                      the glyphslope row of the same glyph
   bold-of-widened    with -w: each row is the bold formula applied to the row
@@ -196,15 +204,45 @@ RULES = {
 }
 
 
-def slant_extra(height):
-    return (height - 1) // SLANT_RATIO if height >= 1 else 0
+class Slant:
+    """How a run slants: N rows per step (-s N, else 3), bands counted from
+    each glyph's top row or, with -b, from the baseline."""
+
+    def __init__(self, opts=()):
+        self.ratio, self.baseline = SLANT_RATIO, "-b" in opts
+        for i, opt in enumerate(opts):
+            if opt.startswith("-s"):
+                self.ratio = int(opt[2:] or opts[i + 1])
+
+    def key(self):
+        return (self.ratio, self.baseline)
+
+    def leans(self, w, h):
+        return self.baseline and w != 0 and h != 0
+
+    def bands(self, w, h, y):
+        """Per row of a box: its band counted down from the top band; and
+        the extra. Without -b row i is in band i // N."""
+        n = self.ratio
+        if not self.leans(w, h):
+            return [i // n for i in range(h)], (h - 1) // n if h >= 1 else 0
+        top = y + h - 1
+        return [top // n - (top - i) // n for i in range(h)], top // n - y // n
+
+    def extra(self, w, h, y):
+        return self.bands(w, h, y)[1]
+
+    def box(self, w, h, x, y):
+        extra = self.extra(w, h, y)
+        if self.leans(w, h):
+            return w + extra, h, wrap32(x + y // self.ratio), y
+        if w != 0 and h != 0:
+            return w + extra, h, x - extra // 2, y
+        return w, h, x, y
 
 
-def slanted_box(w, h, x, y):
-    extra = slant_extra(h)
-    if w != 0 and h != 0:
-        return w + extra, h, x - extra // 2, y
-    return w, h, x, y
+def wrap32(value):
+    return (value + 2**31) % 2**32 - 2**31
 
 
 def box_line(keyword_text, box):
@@ -219,7 +257,7 @@ def widened_box(box, left_shift):
     return w + 1, h, x - 1 if left_shift else x, y
 
 
-def written_box_line(tool, line, widen, left_shift):
+def written_box_line(tool, line, widen, left_shift, slant):
     """A FONTBOUNDINGBOX or BBX line as the tool writes it; None where the
     tool cannot read it."""
     key = keyword(line)
@@ -228,13 +266,13 @@ def written_box_line(tool, line, widen, left_shift):
         return line
     if len(box) < 4:
         return None
-    written = tuple(box[:4]) if tool == "glyphstout" else slanted_box(*box[:4])
+    written = tuple(box[:4]) if tool == "glyphstout" else slant.box(*box[:4])
     if widen and box[0] != 0 and box[1] != 0:
         return box_line(key, widened_box(written, left_shift))
     return line if tool == "glyphstout" else box_line(key, written)
 
 
-def expected_header_line(tool, line, widen=False, left_shift=True):
+def expected_header_line(tool, line, widen=False, left_shift=True, lean=Slant()):
     rules = RULES[tool]
     key = keyword(line)
     weight, slant = rules["weight"], rules["slant"]
@@ -251,7 +289,7 @@ def expected_header_line(tool, line, widen=False, left_shift=True):
     if key == b"SLANT" and slant:
         return replace_all_nocase(line, b'"' + slant[0][:2] + b'"', b'"' + slant[1][:2] + b'"')
     if key == b"FONTBOUNDINGBOX":
-        return written_box_line(tool, line, widen, left_shift)
+        return written_box_line(tool, line, widen, left_shift, lean)
     return line
 
 
@@ -300,7 +338,7 @@ def hex_text(value, digits, upper):
 
 
 class Pattern:
-    __slots__ = ("in_offset", "inputs", "out_offset", "outputs", "set_rows")
+    __slots__ = ("level", "in_offset", "inputs", "out_offset", "outputs", "set_rows")
 
 
 def load_patterns(path):
@@ -313,6 +351,7 @@ def load_patterns(path):
             m = re.match(r"(input|output) \((-?\d+), (\d+)\)$", line)
             if line.startswith("correct "):
                 current = Pattern()
+                current.level = int(line.split()[1])
                 current.inputs, current.outputs = [], []
                 patterns.append(current)
             elif m:
@@ -332,8 +371,13 @@ def load_patterns(path):
     return patterns
 
 
-def reference_slant(rows, w, h, patterns):
-    """Cells of each slanted row: the correction at every band boundary, then the shift."""
+def reference_slant(rows, w, h, patterns, bands=None, corrected=None):
+    """Cells of each slanted row: the correction at every band boundary (the
+    rows whose band differs from the row above), then the shift. `bands`
+    gives each row's band from the top; the patterns are those of its level.
+    `corrected`, a list, gets the corrected cells of each row."""
+    if bands is None:
+        bands = [i // SLANT_RATIO for i in range(h)]
     digits = 2 * row_bytes(w)
     cells = []
     for i in range(h):
@@ -343,7 +387,7 @@ def reference_slant(rows, w, h, patterns):
         cells.append(bits.replace("1", "@").replace("0", "."))
     work = ["." + c + "." for c in cells] + ["." * (w + 2)]
     has_set = ["@" in row for row in work]
-    for b in range(SLANT_RATIO, h, SLANT_RATIO):
+    for b in (i for i in range(1, h) if bands[i] != bands[i - 1]):
         for p in patterns:
             top = b + p.in_offset
             if top < 0 or top + len(p.inputs) > h + 1:
@@ -379,11 +423,13 @@ def reference_slant(rows, w, h, patterns):
                 r = b + p.out_offset + k
                 work[r] = work[r][:match] + out + work[r][match + len(out) :]
                 has_set[r] = "@" in work[r]
-    s = (h - 1) // SLANT_RATIO if h >= 1 else 0
+    s = bands[-1] if h >= 1 else 0
     slanted = []
     for i in range(h):
-        k = i // SLANT_RATIO
+        k = bands[i]
         slanted.append("#" * (s - k) + work[i][1 : w + 1] + "#" * k)
+    if corrected is not None:
+        corrected.extend(work[i][1 : w + 1] for i in range(h))
     return slanted
 
 
@@ -452,14 +498,14 @@ def show(line):
 
 
 def check_header(report, tool, opts, src, out):
-    widen, left_shift = "-w" in opts, "-r" not in opts
+    widen, left_shift, slant = "-w" in opts, "-r" not in opts, Slant(opts)
     report.declare("header")
     if len(out.header) != len(src.header):
         report.fail("header", None, None,
                     "header has %d lines, expected %d" % (len(out.header), len(src.header)))
         return
     for number, (a, b) in enumerate(zip(src.header, out.header), 1):
-        want = expected_header_line(tool, a, widen, left_shift)
+        want = expected_header_line(tool, a, widen, left_shift, slant)
         if b != want:
             report.fail("header", None, None, "header line %d is '%s', expected '%s'"
                         % (number, show(b), show(want) if want is not None else "nothing"))
@@ -484,7 +530,7 @@ def match_glyphs(report, src, out):
 
 
 def check_copied_lines(report, tool, opts, pairs, src, out):
-    widen, left_shift = "-w" in opts, "-r" not in opts
+    widen, left_shift, slant = "-w" in opts, "-r" not in opts, Slant(opts)
     report.declare("copied-lines", "bbx-rule")
     for a, b in pairs:
         if len(a.meta) != len(b.meta):
@@ -493,7 +539,7 @@ def check_copied_lines(report, tool, opts, pairs, src, out):
             continue
         for la, lb in zip(a.meta, b.meta):
             if keyword(la) == b"BBX":
-                want = written_box_line(tool, la, widen, left_shift)
+                want = written_box_line(tool, la, widen, left_shift, slant)
                 if lb != want:
                     report.fail("bbx-rule", a, None, "'%s' written for '%s', expected '%s'"
                                 % (show(lb), show(la), show(want) if want is not None else "nothing"))
@@ -510,6 +556,7 @@ def check_rows(report, tool, opts, pairs, slope_pairs, patterns):
     left_shift = "-r" not in opts
     reflect_left = "-L" in opts
     widen = "-w" in opts and tool != "glyphslope"
+    slant = Slant(opts)
     formula = "bold-of-widened" if widen else "bold-formula"
     of_slope = "bold-of-widened" if widen else "bold-of-slope"
     names = ["row-count", "row-format"]
@@ -519,6 +566,8 @@ def check_rows(report, tool, opts, pairs, slope_pairs, patterns):
             names.append("bold-keeps-pixels")
     elif tool == "glyphslope":
         names += ["slant-fill-clear", "slant-untouched-rows", "slant-reference"]
+        if slant.baseline:
+            names.append("baseline-lean")
     else:
         names += [of_slope]
     if tool != "glyphslope" and left_shift:
@@ -538,7 +587,7 @@ def check_rows(report, tool, opts, pairs, slope_pairs, patterns):
         if tool == "glyphstout":
             nbytes = row_bytes(w)
         else:
-            cells = win + slant_extra(h) if h >= 1 else 0
+            cells = win + slant.extra(win, h, a.bbx[3] if a.bbx else 0) if h >= 1 else 0
             slope_bytes = (cells + 7) // 8
             nbytes = (cells + widened + 7) // 8
             if tool == "glyphstoutslope":
@@ -592,7 +641,7 @@ def check_rows(report, tool, opts, pairs, slope_pairs, patterns):
                                     % (text.decode(), slope_rows[r].decode(),
                                        hex_text(want, digits, False).decode()))
         if tool == "glyphslope" and h >= 1 and len(b.rows) == h:
-            check_slant_glyph(report, a, b, win, h, nbytes, patterns)
+            check_slant_glyph(report, a, b, win, h, nbytes, patterns, slant)
 
 
 def widen_row(row, row_bytes_count, width, bytes_count, left_shift):
@@ -615,43 +664,72 @@ def note_lost_growth(report, glyph, r, source, nbytes, w, left_shift):
         report.note("growth-lost-at-%s-edge" % side, glyph, "row %d" % r)
 
 
-def check_slant_glyph(report, a, b, w, h, nbytes, patterns):
+def check_slant_glyph(report, a, b, w, h, nbytes, patterns, slant):
     """The slanted rows of one glyph.
 
     What holds for any input: the fill cells are clear, and the correction
-    never writes row 0 (its outputs lie within rows b-2 to b+2 of a band
-    boundary b >= 3), so row 0 and the rows of a glyph of at most 3 rows are
-    the rows read, shifted. With bands of 3 rows the window b-2..b+2 covers
-    every other row, so "only near band boundaries" bounds nothing more; the
-    reference slant checks those rows exactly instead.
+    writes only rows b-2 to b+2 of a band boundary b, so a row at least three
+    rows from every boundary (row 0 with the default bands of 3, and every
+    row of a glyph in one band) is the row read, shifted. With bands of 3 rows
+    the window b-2..b+2 covers every other row, so "only near band
+    boundaries" bounds nothing more; the reference slant checks those rows
+    exactly instead.
     """
-    extra = slant_extra(h)
-    width = w + extra
+    y = a.bbx[3] if a.bbx else 0
+    bands, extra = slant.bands(w, h, y)
+    boundaries = [i for i in range(1, h) if bands[i] != bands[i - 1]]
     total = 8 * nbytes
     src_bytes = row_bytes(w)
     for r, text in enumerate(b.rows):
         if len(text) != 2 * nbytes:
             return  # already reported as a format failure
         value = int(text, 16) if text else 0
-        k = r // SLANT_RATIO
+        k = bands[r]
         left = extra - k  # fill cells before the glyph's cells
         inside = ((1 << w) - 1) << (total - left - w) if w else 0
         if value & ~inside:
             report.fail("slant-fill-clear", a, r, "pixels set outside the %d glyph cells shifted by %d in %s"
                         % (w, left, text.decode()))
-        if h <= SLANT_RATIO or r == 0:
+        if all(abs(r - boundary) > 2 for boundary in boundaries):
             source = read_row(a.rows[r], src_bytes) >> (8 * src_bytes - w) if r < len(a.rows) else 0
             shifted_back = (value >> (total - left - w)) & ((1 << w) - 1)
             if shifted_back != source:
                 report.fail("slant-untouched-rows", a, r, "row %s is not the source row shifted by %d"
                             % (text.decode(), left))
-    slanted = reference_slant(a.rows, w, h, patterns)
+    corrected = []
+    levelled = [p for p in patterns if p.level <= slant.ratio]
+    slanted = reference_slant(a.rows, w, h, levelled, bands, corrected)
+    if slant.baseline:
+        check_baseline_lean(report, a, b, w, h, corrected, slant)
     for r, cells in enumerate(slanted):
         value, count = cells_value(cells)
         want = hex_text(value, 2 * count, True)
         if b.rows[r] != want:
             report.fail("slant-reference", a, r, "row %s written, the reference slant gives %s (%s)"
                         % (b.rows[r].decode(), want.decode(), cells))
+
+
+def check_baseline_lean(report, a, b, w, h, corrected, slant):
+    """With -b, in font coordinates: a pixel at (x, t) that the correction
+    left set is written at (x + floor(t / N), t), t its row's height."""
+    if not a.bbx or not b.bbx or w == 0:
+        return
+    x_in, y = a.bbx[2], a.bbx[3]
+    x_out = b.bbx[2]
+    total = 8 * ((b.bbx[0] + 7) // 8)
+    src_bytes = row_bytes(w)
+    for r, cells in enumerate(corrected):
+        t = y + h - 1 - r
+        value = int(b.rows[r], 16) if b.rows[r] else 0
+        source = read_row(a.rows[r], src_bytes) if r < len(a.rows) else 0
+        for c, cell in enumerate(cells):
+            if cell != "@" or not source >> (8 * src_bytes - 1 - c) & 1:
+                continue
+            col = x_in + c + t // slant.ratio - x_out
+            if not 0 <= col < b.bbx[0] or not value >> (total - 1 - col) & 1:
+                report.fail("baseline-lean", a, r, "the pixel at x %d, height %d is not at x %d"
+                            % (x_in + c, t, x_in + c + t // slant.ratio))
+                return
 
 
 def check_roundtrip(report, pairs, path):
@@ -764,7 +842,11 @@ def check_run(args, src, run_item, slope_cache):
             check_copied_lines(report, tool, opts.split(), pairs, src, out)
             slope_pairs = None
             if tool == "glyphstoutslope":
-                slope_path = os.path.join(args.dir, "slope.bdf")
+                # The oblique face of the same slant options.
+                key = Slant(opts.split()).key()
+                slope_tag = next((t for r, o, t in (item.split("|") for item in args.runs)
+                                  if r == "glyphslope" and Slant(o.split()).key() == key), "slope")
+                slope_path = os.path.join(args.dir, slope_tag + ".bdf")
                 if slope_path not in slope_cache and os.path.exists(slope_path):
                     slope_cache[slope_path] = Font(slope_path)
                 slope = slope_cache.get(slope_path)

@@ -8,7 +8,8 @@
 # glyphstout, glyphslope and glyphstoutslope. The suite fetches and caches the
 # fonts of fonts.txt (fetch_fonts.sh), builds the FreeType checker, runs every
 # program on every font (glyphstout and glyphstoutslope with the default
-# options, -r, -L and -r -L; glyphslope once) and checks each font written:
+# options, -r, -L and -r -L, and with -w; glyphslope with the default options,
+# -b and -b -s 6; glyphstoutslope -b -w) and checks each font written:
 #   bdftopcf compiles it with nothing on stderr; bdfresize reads it with nothing
 #   on stderr; FreeType loads it and renders every glyph (ft_check), with the
 #   boxes, advances and pixels written; the compiled font decompiled again by
@@ -25,6 +26,8 @@ root=$(cd "$here/../.." && pwd)
 # glyphslope comes first: the glyphstoutslope checks compare with its output.
 RUNS=(
     "glyphslope||slope"
+    "glyphslope|-b|slope-b"
+    "glyphslope|-b -s 6|slope-b-s6"
     "glyphstout||stout"
     "glyphstout|-r|stout-r"
     "glyphstout|-L|stout-L"
@@ -35,6 +38,7 @@ RUNS=(
     "glyphstoutslope|-r -L|stoutslope-rL"
     "glyphstout|-w|stout-w"
     "glyphstoutslope|-w -r|stoutslope-wr"
+    "glyphstoutslope|-b -w|stoutslope-bw"
 )
 
 # One result line: font, run, check, ok or FAIL, failures, message.
