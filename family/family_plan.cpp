@@ -1,6 +1,7 @@
 #include "family_plan.hpp"
 
 #include <algorithm>
+#include <cctype>
 
 namespace glyph::family {
 namespace {

@@ -32,11 +32,19 @@ std::string writable_folder(const fs::path& folder) {
 
 }  // namespace
 
-std::string check_target(const fs::path& target) {
+std::string check_target(const fs::path& target, const std::vector<std::string>& kept) {
     struct stat info;
-    if (::lstat(target.c_str(), &info) == 0) return writable_folder(target);
-    if (errno != ENOENT) return failure(target, errno);
-    return writable_folder(parent_of(target));
+    if (::lstat(target.c_str(), &info) != 0) {
+        if (errno != ENOENT) return failure(target, errno);
+        return writable_folder(parent_of(target));
+    }
+    if (std::string problem = writable_folder(target); !problem.empty()) return problem;
+    for (const std::string& name : kept) {
+        const fs::path into = target / name;
+        if (::lstat(into.c_str(), &info) != 0) continue;
+        if (std::string problem = writable_folder(into); !problem.empty()) return problem;
+    }
+    return {};
 }
 
 Stage::Stage(const fs::path& target) : target_(target) {
@@ -73,13 +81,12 @@ fs::path Stage::folder(const std::string& name) {
 }
 
 std::string Stage::check(const std::vector<std::string>& kept) const {
-    std::string problem = check_target(target_);
+    std::string problem = check_target(target_, kept);
     if (!problem.empty() || !fs::exists(target_)) return problem;
     for (const std::string& name : kept) {
         const fs::path into = target_ / name;
         struct stat info;
         if (::lstat(into.c_str(), &info) != 0) continue;
-        if (!(problem = writable_folder(into)).empty()) return problem;
         std::error_code error;
         for (const fs::directory_entry& file : fs::directory_iterator(path_ / name, error)) {
             const fs::path there = into / file.path().filename();

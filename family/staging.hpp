@@ -37,7 +37,10 @@ class Stage {
     std::string error_;
 };
 
-// Whether the target could take a stage's folders, before any work is done.
-std::string check_target(const std::filesystem::path& target);
+// Whether the target could take a stage's folders `kept`, before any work is
+// done: it and those of its folders that exist are writable folders, or it
+// does not exist and its parent is one. An empty string, or what stands in
+// the way.
+std::string check_target(const std::filesystem::path& target, const std::vector<std::string>& kept);
 
 }  // namespace glyph::family

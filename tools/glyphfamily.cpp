@@ -266,15 +266,15 @@ int run_family(const FamilyOptions& options, ByteSink& out, ByteSink& err) {
         return 0;
     }
 
-    if (std::string problem = check_target(dir); !problem.empty()) return fail(err, problem);
-    Stage stage(dir);
-    if (!stage.error().empty()) return fail(err, stage.error());
     std::vector<std::string> kept;
-    for (const char* folder : {"bdf", "pcf", "otb", "work"})
-        stage.folder(folder);
     if (plan.formats.bdf) kept.push_back("bdf");
     if (plan.formats.pcf) kept.push_back("pcf");
     if (plan.formats.otb) kept.push_back("otb");
+    if (std::string problem = check_target(dir, kept); !problem.empty()) return fail(err, problem);
+    Stage stage(dir);
+    if (!stage.error().empty()) return fail(err, stage.error());
+    for (const char* folder : {"bdf", "pcf", "otb", "work"})
+        stage.folder(folder);
 
     const FamilyRun run(plan, texts, tools, fs::absolute(stage.path()));
     if (std::string problem = run_jobs(run.jobs(), options.jobs ? options.jobs : processors());
