@@ -12,6 +12,7 @@ Targets (checked on the font named unifont, when it is among the fonts):
   glyphstout (default and -r -L)       at most 4 x cat
   glyphslope                           at most 8 x cat
   glyphstoutslope (default and -r -L)  at most 8 x cat
+  glyphslope -b, glyphslope -b -s 6    at most 1.1 x glyphslope
   every program: peak memory on unifont at most 1 MiB above the ten-glyph font
 Exit status 1 when a target is missed, 2 on a usage or run error.
 """
@@ -32,7 +33,15 @@ RUNS = [
     ("glyphslope", [], 8.0),
     ("glyphstoutslope", [], 8.0),
     ("glyphstoutslope", ["-r", "-L"], 8.0),
+    ("glyphslope", ["-b"], 8.0),
+    ("glyphslope", ["-b", "-s", "6"], 8.0),
 ]
+# Runs held against another run of the same round: (run, the run it is
+# compared with, the largest ratio of their medians).
+RELATIVE = {
+    "glyphslope -b": ("glyphslope", 1.1),
+    "glyphslope -b -s 6": ("glyphslope", 1.1),
+}
 MEMORY_SLACK_KIB = 1024
 TARGET_FONT = "unifont"
 
@@ -172,6 +181,14 @@ def main():
                     ok_time = ratio <= target
                     ok_mem = rss - small_rss[tool] <= MEMORY_SLACK_KIB
                     line += f"  {'ok' if ok_time else 'MISSED'} <= {target:g}x"
+                    if label(tool, opts) in RELATIVE:
+                        other, most = RELATIVE[label(tool, opts)]
+                        j = next(k for k, r in enumerate(RUNS) if label(r[0], r[1]) == other)
+                        relative = medians[1 + i] / medians[1 + j]
+                        line += (f", {relative:.2f} x {other} "
+                                 f"{'ok' if relative <= most else 'MISSED'} <= {most:g}")
+                        if relative > most:
+                            missed.append(f"{label(tool, opts)}: {relative:.2f} x {other} > {most:g}")
                     line += f", memory {'ok' if ok_mem else 'MISSED'} ({rss - small_rss[tool]:+d} KiB)"
                     if not ok_time:
                         missed.append(f"{label(tool, opts)}: {ratio:.1f} x cat > {target:g}")

@@ -80,6 +80,15 @@ TEST(GlyphslopeTool, RowsPerStepAndTheBaseline) {
                 ++runs;
             }
     RecordProperty("runs", runs);
+    // Boxes of width or height 0 are written, and their rows, as without -b.
+    const std::string empty = font_header("8 16 0 -2", "2") + glyph("BBX 0 16 0 -2", "80 80") +
+                              glyph("BBX 5 0 1 -2", "F8") + "ENDFONT\n";
+    for (const char* n : {"3", "1", "7"}) {
+        const std::string plain = slope(empty, {"-s", n}).out;
+        EXPECT_EQ(slope(empty, {"-b", "-s", n}).out.substr(plain.find("STARTCHAR")),
+                  plain.substr(plain.find("STARTCHAR")))
+            << n;
+    }
 }
 
 // -s 3 is the default; -s reads its value joined or as the next argument,
