@@ -353,7 +353,9 @@ TEST(FamilyErrors, BadInputLeavesTheOutputFolderAsItWas) {
     const std::string out = (scratch.path / "out").string();
     fs::create_directories(out + "/pcf");
     scratch.write("out/pcf/fonts.dir", "1\nold.pcf.gz -old-\n");
-    scratch.write("out/otb", "a file where a folder belongs");
+    fs::create_directory(scratch.path / "blocked");
+    scratch.write("blocked/bdf", "a file where a folder belongs");
+    const std::string blocked = (scratch.path / "blocked").string();
 
     struct Case {
         const char* what;
@@ -382,7 +384,10 @@ TEST(FamilyErrors, BadInputLeavesTheOutputFolderAsItWas) {
          {"-f", "bdf", good, same_size},
          nullptr,
          same_size + ": size 16 is given twice"},
-        {"a folder that cannot be written", {"-f", "otb,bdf", good}, nullptr, out + "/otb"},
+        {"a folder that cannot be written",
+         {"-f", "bdf", "-o", blocked, good},
+         nullptr,
+         blocked + "/bdf: not a folder"},
         {"a converter that fails", {"-f", "pcf", good}, fake.c_str(), "broken here"},
         {"a converter that is missing",
          {"-f", "pcf", good},
