@@ -4,11 +4,11 @@
 #   cd BUILD_DIR && cpack -G DEB                   (a Debian package)
 include(GNUInstallDirs)
 
-install(TARGETS glyphstout glyphslope glyphstoutslope
+install(TARGETS glyphstout glyphslope glyphstoutslope glyphfamily
         RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 # glyphpreview installs itself (preview/CMakeLists.txt); its page goes with it.
-set(glyph_man_pages glyphstout.1 glyphslope.1 glyphstoutslope.1)
+set(glyph_man_pages glyphstout.1 glyphslope.1 glyphstoutslope.1 glyphfamily.1)
 if(TARGET glyphpreview)
   list(APPEND glyph_man_pages glyphpreview.1)
 endif()
@@ -48,12 +48,17 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+# glyphfamily runs the X font tools; the family's files are for fontconfig.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS xfonts-utils)
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS fontconfig)
 set(glyph_description
     "Three filters derive a whole family from one drawn face of an X11 BDF"
     "bitmap font: glyphstout a bold face, glyphslope an oblique face and"
     "glyphstoutslope a bold oblique face. Each reads a font from a file or"
     "from standard input and writes the derived font to standard output,"
-    "so they fit in font build scripts and pipes.")
+    "so they fit in font build scripts and pipes. glyphfamily makes all"
+    "three faces of one or more sizes of a font and converts the family to"
+    "PCF and OpenType bitmap files with the X font tools (xfonts-utils).")
 if(TARGET glyphpreview)
   list(APPEND glyph_description
        "glyphpreview shows a line of text in BDF fonts, one under another, on"

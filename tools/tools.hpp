@@ -1,4 +1,4 @@
-// The three tools, each callable in-process: arguments without the program
+// The tools, each callable in-process: arguments without the program
 // name, the standard streams, and the exit status as the result.
 #pragma once
 
@@ -17,6 +17,9 @@ int run_glyphstout(std::span<const std::string> args, ByteSource& in, ByteSink& 
 int run_glyphslope(std::span<const std::string> args, ByteSource& in, ByteSink& out, ByteSink& err);
 int run_glyphstoutslope(std::span<const std::string> args, ByteSource& in, ByteSink& out,
                         ByteSink& err);
+// The four faces of a family and their conversions, into an output folder.
+int run_glyphfamily(std::span<const std::string> args, ByteSource& in, ByteSink& out,
+                    ByteSink& err);
 
 // Emboldens and writes the first `count` rows of a slanted glyph, each `width`
 // pixels wide, in lowercase hex. `row` is the scratch row, grown as needed.

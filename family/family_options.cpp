@@ -1,0 +1,162 @@
+#include "family_options.hpp"
+
+#include <charconv>
+
+namespace glyph::family {
+namespace {
+
+bool parse_formats(const std::string& list, Formats& formats) {
+    formats = {false, false, false};
+    std::size_t at = 0;
+    do {
+        std::size_t end = list.find(',', at);
+        if (end == std::string::npos) end = list.size();
+        const std::string name = list.substr(at, end - at);
+        if (name == "bdf")
+            formats.bdf = true;
+        else if (name == "pcf")
+            formats.pcf = true;
+        else if (name == "otb")
+            formats.otb = true;
+        else
+            return false;
+        at = end + 1;
+    } while (at <= list.size());
+    return true;
+}
+
+bool parse_jobs(const std::string& text, unsigned& jobs) {
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), jobs);
+    return error == std::errc() && end == text.data() + text.size() && jobs >= 1 && jobs <= 1024;
+}
+
+}  // namespace
+
+std::string family_usage() {
+    return "Usage: glyphfamily [OPTION]... FONT.bdf...\n"
+           "Make the bold, oblique and bold oblique faces of a regular BDF font, one or\n"
+           "more sizes of one family, and convert all four to installable formats.\n"
+           "\n"
+           "  -o DIR          write into DIR/bdf, DIR/pcf and DIR/otb (default: a folder\n"
+           "                  named after the family)\n"
+           "  -f LIST         formats, comma-separated from bdf, pcf, otb (default: all)\n"
+           "  -j N            run N jobs at once (default: one per processor)\n"
+           "  -n              print the plan and write nothing\n"
+           "      --bold OPTS     glyphstout's options instead of the chosen ones\n"
+           "      --oblique OPTS  glyphslope's options instead of the chosen ones\n"
+           "  -h, --help      display this help and exit\n";
+}
+
+std::string split_filter_options(const std::string& text, std::vector<std::string>& words) {
+    words.clear();
+    std::size_t at = 0;
+    while ((at = text.find_first_not_of(" \t\n", at)) != std::string::npos) {
+        const std::size_t end = std::min(text.size(), text.find_first_of(" \t\n", at));
+        words.push_back(text.substr(at, end - at));
+        at = end;
+    }
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        const std::string& word = words[i];
+        // A filter takes its first word that is no option as its input.
+        const bool step_value = i > 0 && words[i - 1] == "-s" && !word.empty() &&
+                                word.find_first_not_of("0123456789") == std::string::npos;
+        if (step_value) continue;
+        if (word.size() < 2 || word[0] != '-')
+            return "'" + word + "' is not an option of the filters";
+        if (word[1] == 'h' || word[1] == 'p' || word[1] == 'V')
+            return "'" + word + "' makes no face";
+    }
+    return {};
+}
+
+ParsedOptions parse_family_options(std::span<const std::string> args) {
+    ParsedOptions parsed;
+    FamilyOptions& options = parsed.options;
+    bool options_end = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (options_end || arg.size() < 2 || arg[0] != '-') {
+            options.fonts.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            options_end = true;
+            continue;
+        }
+        if (arg.starts_with("--")) {
+            const std::size_t equals = arg.find('=');
+            const std::string name =
+                arg.substr(2, equals == std::string::npos ? arg.npos : equals - 2);
+            if (name == "help" && equals == std::string::npos) {
+                options.help = true;
+                continue;
+            }
+            if (name != "bold" && name != "oblique") {
+                parsed.error = "unrecognized option '" + arg + "'";
+                return parsed;
+            }
+            std::string value;
+            if (equals != std::string::npos) {
+                value = arg.substr(equals + 1);
+            } else if (i + 1 < args.size()) {
+                value = args[++i];
+            } else {
+                parsed.error = "option '--" + name + "' requires an argument";
+                return parsed;
+            }
+            std::vector<std::string> words;
+            if (std::string problem = split_filter_options(value, words); !problem.empty()) {
+                parsed.error = "--" + name + ": " + problem;
+                return parsed;
+            }
+            (name == "bold" ? options.bold : options.oblique) = std::move(words);
+            continue;
+        }
+        // A cluster of short options; one that takes a value takes the rest.
+        for (std::size_t k = 1; k < arg.size(); ++k) {
+            const char letter = arg[k];
+            if (letter == 'n') {
+                options.dry_run = true;
+                continue;
+            }
+            if (letter == 'h') {
+                options.help = true;
+                continue;
+            }
+            if (letter != 'o' && letter != 'f' && letter != 'j') {
+                parsed.error = std::string("invalid option -- '") + letter + "'";
+                return parsed;
+            }
+            std::string value;
+            if (k + 1 < arg.size()) {
+                value = arg.substr(k + 1);
+            } else if (i + 1 < args.size()) {
+                value = args[++i];
+            } else {
+                parsed.error = std::string("option requires an argument -- '") + letter + "'";
+                return parsed;
+            }
+            if (letter == 'o') {
+                if (value.empty()) {
+                    parsed.error = "-o: an empty folder name";
+                    return parsed;
+                }
+                options.out_dir = value;
+            } else if (letter == 'f') {
+                if (!parse_formats(value, options.formats)) {
+                    parsed.error = "-f: '" + value + "' is not a list of bdf, pcf, otb";
+                    return parsed;
+                }
+                options.formats_given = true;
+            } else if (!parse_jobs(value, options.jobs)) {
+                parsed.error = "-j: '" + value + "' is not a number of jobs from 1 to 1024";
+                return parsed;
+            }
+            break;
+        }
+    }
+    if (!options.help && options.fonts.empty()) parsed.error = "no FONT given";
+    return parsed;
+}
+
+}  // namespace glyph::family

@@ -1,0 +1,42 @@
+// glyphfamily's command line, read as getopt_long reads one: options and
+// fonts in any order, "--" ends the options, -oDIR and --bold=OPTS joined.
+#pragma once
+
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace glyph::family {
+
+struct Formats {
+    bool bdf = true, pcf = true, otb = true;
+};
+
+struct FamilyOptions {
+    std::vector<std::string> fonts;
+    Formats formats;
+    bool formats_given = false;  // -f: a missing converter is an error
+    std::string out_dir;         // empty: named after the family
+    unsigned jobs = 0;           // 0: one per processor
+    bool dry_run = false;
+    bool help = false;
+    std::optional<std::vector<std::string>> bold, oblique;  // --bold, --oblique
+};
+
+// The options, or `error` (a usage error: status 2).
+struct ParsedOptions {
+    FamilyOptions options;
+    std::string error;
+};
+
+ParsedOptions parse_family_options(std::span<const std::string> args);
+
+// The words of a --bold or --oblique value, checked to be options a filter
+// takes for a face ("-s" may take its number as the next word). Returns an
+// error message, or an empty string.
+std::string split_filter_options(const std::string& text, std::vector<std::string>& words);
+
+std::string family_usage();
+
+}  // namespace glyph::family

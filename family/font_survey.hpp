@@ -1,0 +1,48 @@
+// What glyphfamily needs to know of a regular face before it derives the
+// others: the family it belongs to, its size, and the class of font it is.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace glyph::family {
+
+// A box as BBX and FONTBOUNDINGBOX lines give it.
+struct Box {
+    std::int64_t width = 0;
+    std::int64_t height = 0;
+    std::int64_t x = 0;
+    std::int64_t y = 0;
+    friend bool operator==(const Box&, const Box&) = default;
+};
+
+enum class Spacing { proportional, monospaced, cell };
+
+struct FontSurvey {
+    std::string family;           // FAMILY_NAME, else the family field of the FONT name
+    std::string registry;         // CHARSET_REGISTRY, as written
+    std::string encoding;         // CHARSET_ENCODING
+    std::int64_t pixel_size = 0;  // PIXEL_SIZE, else the font box height
+    Box font_box;
+    Spacing spacing = Spacing::proportional;
+    // Every glyph box of non-zero size, one pixel wider on the left, lies in
+    // its cell: x - 1 >= 0 and x + width <= DWIDTH.
+    bool widened_boxes_fit = true;
+    std::int64_t glyphs = 0;
+};
+
+// The survey of a BDF font, or an empty `error` explaining why there is none.
+struct SurveyResult {
+    FontSurvey font;
+    std::string error;
+};
+
+// Reads the font's text. Only what the filters do not check themselves is
+// an error here: a text that is no BDF font, or one without a font box.
+SurveyResult survey_font(std::string_view text);
+
+// The charset as fonts name it: "ISO8859-1".
+std::string charset(const FontSurvey& font);
+
+}  // namespace glyph::family
