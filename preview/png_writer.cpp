@@ -9,13 +9,16 @@
 #include <vector>
 
 #include "byte_io.hpp"
+#include "memory.hpp"
 
 namespace glyph {
-namespace {
 
 // libpng's simplified interface reports errors in the image record instead
 // of through longjmp, which would skip the destructors of this C++ code.
-bool encode(const Bitmap& picture, std::string& png, std::string& reason) {
+bool encode_png(const Bitmap& picture, std::string& png, std::string& reason) {
+    const std::size_t pixels = checked_size(static_cast<std::size_t>(picture.width()),
+                                            static_cast<std::size_t>(picture.height()));
+    if (!allocation_allowed(pixels)) throw MemoryExhausted();
     std::vector<png_byte> gray(static_cast<std::size_t>(picture.width()) *
                                static_cast<std::size_t>(picture.height()));
     for (int y = 0; y < picture.height(); ++y)
@@ -31,6 +34,7 @@ bool encode(const Bitmap& picture, std::string& png, std::string& reason) {
     // The first call measures, the second writes.
     png_alloc_size_t size = 0;
     if (png_image_write_to_memory(&image, nullptr, &size, 0, gray.data(), 0, nullptr)) {
+        if (!allocation_allowed(size)) throw MemoryExhausted();
         png.resize(size);
         if (png_image_write_to_memory(&image, png.data(), &size, 0, gray.data(), 0, nullptr)) {
             png.resize(size);
@@ -42,11 +46,7 @@ bool encode(const Bitmap& picture, std::string& png, std::string& reason) {
     return false;
 }
 
-}  // namespace
-
-bool write_png(const std::string& path, const Bitmap& picture, std::string& reason) {
-    std::string png;
-    if (!encode(picture, png, reason)) return false;
+bool write_file(const std::string& path, std::string_view bytes, std::string& reason) {
     int fd;
     do {
         fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
@@ -58,7 +58,7 @@ bool write_png(const std::string& path, const Bitmap& picture, std::string& reas
     bool written = true;
     try {
         FdSink sink(fd, 1 << 16);
-        sink.put(png);
+        sink.put(bytes);
         sink.flush();
     } catch (const IoFailure& failure) {
         reason = std::strerror(failure.error);
@@ -70,6 +70,11 @@ bool write_png(const std::string& path, const Bitmap& picture, std::string& reas
         written = false;
     }
     return written;
+}
+
+bool write_png(const std::string& path, const Bitmap& picture, std::string& reason) {
+    std::string png;
+    return encode_png(picture, png, reason) && write_file(path, png, reason);
 }
 
 }  // namespace glyph
