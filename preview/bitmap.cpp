@@ -2,8 +2,6 @@
 
 #include <new>
 
-#include "memory.hpp"
-
 namespace glyph {
 namespace {
 
@@ -20,11 +18,10 @@ bool Bitmap::fits(std::int64_t width, std::int64_t height) {
 }
 
 Bitmap::Bitmap(std::int64_t width, std::int64_t height) {
-    if (!fits(width, height) || !allocation_allowed(static_cast<std::size_t>(width * height)))
-        throw std::bad_alloc();
+    if (!fits(width, height)) throw std::bad_alloc();
+    pixels_ = calloc_or_die(static_cast<std::size_t>(width * height), 1);
     width_ = static_cast<int>(width);
     height_ = static_cast<int>(height);
-    pixels_.assign(static_cast<std::size_t>(width * height), 0);
 }
 
 std::optional<Bitmap> unpack_ink(const PackedPicture& packed) {

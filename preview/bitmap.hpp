@@ -5,7 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
-#include <vector>
+
+#include "memory.hpp"
 
 namespace glyph {
 
@@ -13,8 +14,11 @@ class Bitmap {
   public:
     Bitmap() = default;
     // A blank picture; throws std::bad_alloc when it would be unreasonably
-    // large or pass the run's allocation cap, so a huge text or scale fails
-    // like any other memory shortage.
+    // large, and MemoryExhausted when its memory cannot be had (the run's
+    // allocation cap included), so a huge text or scale fails like any other
+    // memory shortage. The pixels come from the program's own allocator,
+    // which reports a failure where operator new under a sanitizer would end
+    // the run.
     Bitmap(std::int64_t width, std::int64_t height);
 
     // Whether a picture of this size may be asked for at all.
@@ -22,17 +26,18 @@ class Bitmap {
 
     int width() const { return width_; }
     int height() const { return height_; }
-    bool ink(int x, int y) const { return pixels_[index(x, y)] != 0; }
-    void set(int x, int y) { pixels_[index(x, y)] = 1; }
+    bool ink(int x, int y) const { return pixels()[index(x, y)] != 0; }
+    void set(int x, int y) { pixels()[index(x, y)] = 1; }
 
   private:
     std::size_t index(int x, int y) const {
         return static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
                static_cast<std::size_t>(x);
     }
+    std::uint8_t* pixels() const { return static_cast<std::uint8_t*>(pixels_.get()); }
     int width_ = 0;
     int height_ = 0;
-    std::vector<std::uint8_t> pixels_;
+    MemBlock pixels_;
 };
 
 // A picture packed as a font library hands it over: `rows` rows of `width`

@@ -6,7 +6,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <vector>
 
 #include "byte_io.hpp"
 #include "memory.hpp"
@@ -18,9 +17,8 @@ namespace glyph {
 bool encode_png(const Bitmap& picture, std::string& png, std::string& reason) {
     const std::size_t pixels = checked_size(static_cast<std::size_t>(picture.width()),
                                             static_cast<std::size_t>(picture.height()));
-    if (!allocation_allowed(pixels)) throw MemoryExhausted();
-    std::vector<png_byte> gray(static_cast<std::size_t>(picture.width()) *
-                               static_cast<std::size_t>(picture.height()));
+    const MemBlock block = alloc_or_die(pixels);
+    png_byte* const gray = static_cast<png_byte*>(block.get());
     for (int y = 0; y < picture.height(); ++y)
         for (int x = 0; x < picture.width(); ++x)
             gray[static_cast<std::size_t>(y) * static_cast<std::size_t>(picture.width()) +
@@ -33,10 +31,10 @@ bool encode_png(const Bitmap& picture, std::string& png, std::string& reason) {
     image.format = PNG_FORMAT_GRAY;
     // The first call measures, the second writes.
     png_alloc_size_t size = 0;
-    if (png_image_write_to_memory(&image, nullptr, &size, 0, gray.data(), 0, nullptr)) {
+    if (png_image_write_to_memory(&image, nullptr, &size, 0, gray, 0, nullptr)) {
         if (!allocation_allowed(size)) throw MemoryExhausted();
         png.resize(size);
-        if (png_image_write_to_memory(&image, png.data(), &size, 0, gray.data(), 0, nullptr)) {
+        if (png_image_write_to_memory(&image, png.data(), &size, 0, gray, 0, nullptr)) {
             png.resize(size);
             return true;
         }
