@@ -39,6 +39,10 @@ namespace {
 bool read_bbx_widened(HookOutput& out, BoxSize& box, const Line& line, Widening side) {
     BoxFields f;
     if (!read_box_fields(line, f)) return false;
+    // The line is rewritten from its numbers, so one that no box may have is
+    // unreadable here, as the slanting tools find it: written back, it would
+    // be a wrapped number the font never held.
+    if (f.width.oversized || f.height.oversized) return false;
     box.width = static_cast<std::int32_t>(f.width.value);
     box.height = static_cast<std::int32_t>(f.height.value);
     box.width_oversized = f.width.oversized;

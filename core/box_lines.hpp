@@ -37,8 +37,9 @@ enum class Widening { none, left, right };
 // widened, and oversized when the widened width would pass 2147483647.
 void widen_box(BoxSize& box, Widening side, std::uint64_t& width, std::int32_t& x);
 
-// The hooks of the bold tool with -w: a keyword and four numbers; a box of
-// width or height 0 is copied unchanged, any other written widened.
+// The hooks of the bold tool with -w: a keyword and four numbers, the width
+// and height at most 2147483647 as written; a box of width or height 0 is
+// copied unchanged, any other written widened.
 bool read_bbx_widened_left(HookOutput& out, BoxSize& box, std::int32_t ratio, const Line& line);
 bool read_bbx_widened_right(HookOutput& out, BoxSize& box, std::int32_t ratio, const Line& line);
 

@@ -13,6 +13,10 @@ void set_allocation_limit(std::size_t bytes) {
     allocation_limit = bytes;
 }
 
+bool allocation_allowed(std::size_t bytes) {
+    return !over_limit(bytes);
+}
+
 std::size_t checked_size(std::size_t count, std::size_t size) {
     std::size_t product = 0;
     if (__builtin_mul_overflow(count, size, &product)) throw MemoryExhausted();

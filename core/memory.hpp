@@ -26,6 +26,10 @@ MemBlock calloc_or_die(std::size_t count, std::size_t size);
 // exhaustion path without exhausting the machine. 0 removes the cap.
 void set_allocation_limit(std::size_t bytes);
 
+// Whether a request of `bytes` is within that cap, for code whose blocks come
+// from elsewhere (a container, a library's own allocator) but must keep to it.
+bool allocation_allowed(std::size_t bytes);
+
 // count * size, or MemoryExhausted when the product does not fit.
 std::size_t checked_size(std::size_t count, std::size_t size);
 

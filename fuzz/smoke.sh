@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Smoke fuzzing for CI: builds the three libFuzzer harnesses with clang,
+# Smoke fuzzing for CI: builds the libFuzzer harnesses (the three filters', and
+# glyphpreview's when FreeType and libpng are installed) with clang,
 # AddressSanitizer and UndefinedBehaviorSanitizer in BUILD_DIR, then runs each
 # for about a minute (FUZZ_SECONDS) on a scratch copy of the seed and
 # regression corpora. Any crash, sanitizer report, timeout, memory blow-up or
@@ -18,7 +19,14 @@ tools="glyphstout glyphslope glyphstoutslope"
 
 cmake -S "$src" -B "$build" -DGLYPH_FUZZ=ON -DGLYPH_TESTS=OFF \
     -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build "$build" -j2 --target fuzz_glyphstout fuzz_glyphslope fuzz_glyphstoutslope
+if cmake --build "$build" --target help | grep 'fuzz_glyphpreview' >/dev/null; then
+    tools="$tools glyphpreview"
+fi
+targets=()
+for tool in $tools; do
+    targets+=("fuzz_$tool")
+done
+cmake --build "$build" -j2 --target "${targets[@]}"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

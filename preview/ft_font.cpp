@@ -3,14 +3,33 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
+#include FT_MODULE_H
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
 #include <utility>
+
+#include "memory.hpp"
 
 namespace glyph {
 namespace {
 
-// 26.6 fixed point to whole pixels, to the nearest.
+// The farthest from the pen, in pixels, that a glyph may reach or move it,
+// and the largest metric a font may give: as far as a picture may be wide,
+// and small enough that sums of a few never overflow an int.
+constexpr std::int64_t MAX_EXTENT = std::int64_t{1} << 20;
+
+// 26.6 fixed point to whole pixels, to the nearest, kept within MAX_EXTENT
+// whatever a font claims.
 int pixels(FT_Pos value) {
-    return static_cast<int>(value >= 0 ? (value + 32) >> 6 : -((-value + 32) >> 6));
+    const std::int64_t limit = MAX_EXTENT << 6;
+    const std::int64_t v = std::clamp<std::int64_t>(value, -limit, limit);
+    return static_cast<int>(v >= 0 ? (v + 32) >> 6 : -((-v + 32) >> 6));
+}
+
+bool within_extent(std::int64_t value) {
+    return value >= -MAX_EXTENT && value <= MAX_EXTENT;
 }
 
 // Bits per pixel of the picture kinds a bitmap strike can hold; BDF fonts of
@@ -30,37 +49,38 @@ int bits_per_pixel(unsigned char mode) {
     }
 }
 
-// The glyph slot's picture as ink and paper: a gray pixel is ink from half
-// its range up.
-std::optional<Bitmap> ink_of(const FT_Bitmap& bitmap) {
-    const int bits = bits_per_pixel(bitmap.pixel_mode);
-    if (bits == 0) return std::nullopt;
-    Bitmap image(bitmap.width, bitmap.rows);
-    const unsigned max = (1u << bits) - 1;
-    // A negative pitch means the rows are stored bottom first.
-    const unsigned char* row = bitmap.buffer;
-    if (bitmap.pitch < 0 && bitmap.rows > 0)
-        row -= static_cast<std::ptrdiff_t>(bitmap.pitch) * (bitmap.rows - 1);
-    for (int y = 0; y < image.height(); ++y, row += bitmap.pitch) {
-        for (int x = 0; x < image.width(); ++x) {
-            const unsigned bit = static_cast<unsigned>(x) * bits;
-            const unsigned value = (row[bit / 8] >> (8 - bits - bit % 8)) & max;
-            if (2 * value > max) image.set(x, y);
-        }
-    }
-    return image;
+// FreeType's blocks, kept to the run's allocation cap like every other block
+// of the program, so that a font asking for too much fails to open (or a
+// glyph to load) instead of taking the machine's memory.
+void* limited_alloc(FT_Memory, long size) {
+    if (size <= 0 || !allocation_allowed(static_cast<std::size_t>(size))) return nullptr;
+    return std::malloc(static_cast<std::size_t>(size));
 }
+
+void limited_free(FT_Memory, void* block) {
+    std::free(block);
+}
+
+void* limited_realloc(FT_Memory, long, long new_size, void* block) {
+    if (new_size <= 0 || !allocation_allowed(static_cast<std::size_t>(new_size))) return nullptr;
+    return std::realloc(block, static_cast<std::size_t>(new_size));
+}
+
+FT_MemoryRec_ limited_memory = {nullptr, limited_alloc, limited_free, limited_realloc};
 
 }  // namespace
 
 FontLibrary::FontLibrary() {
     FT_Library library = nullptr;
-    error_ = FT_Init_FreeType(&library);
-    library_ = error_ ? nullptr : library;
+    error_ = FT_New_Library(&limited_memory, &library);
+    if (error_) return;
+    FT_Add_Default_Modules(library);
+    FT_Set_Default_Properties(library);
+    library_ = library;
 }
 
 FontLibrary::~FontLibrary() {
-    if (library_) FT_Done_FreeType(library_);
+    if (library_) FT_Done_Library(library_);
 }
 
 std::unique_ptr<Font> Font::open_file(FontLibrary& library, const std::string& path,
@@ -103,6 +123,7 @@ int Font::set_up() {
     if (FT_Select_Charmap(face_, FT_ENCODING_UNICODE) != 0 && face_->num_charmaps > 0)
         FT_Set_Charmap(face_, face_->charmaps[0]);
 
+    if (!face_->size || !face_->available_sizes) return FT_Err_Invalid_Pixel_Size;
     const FT_Size_Metrics& metrics = face_->size->metrics;
     ascent_ = pixels(metrics.ascender);
     descent_ = -pixels(metrics.descender);
@@ -124,8 +145,15 @@ std::optional<Glyph> Font::glyph(char32_t code) {
     if (FT_Load_Glyph(face_, index, FT_LOAD_RENDER | FT_LOAD_MONOCHROME | FT_LOAD_TARGET_MONO))
         return std::nullopt;
     const FT_GlyphSlot slot = face_->glyph;
-    if (slot->format != FT_GLYPH_FORMAT_BITMAP) return std::nullopt;
-    std::optional<Bitmap> image = ink_of(slot->bitmap);
+    if (!slot || slot->format != FT_GLYPH_FORMAT_BITMAP) return std::nullopt;
+    // A glyph placed or advancing beyond any picture's size is as unusable as
+    // one without a picture.
+    if (!within_extent(slot->bitmap_left) || !within_extent(slot->bitmap_top) ||
+        !within_extent(slot->advance.x / 64))
+        return std::nullopt;
+    const FT_Bitmap& bitmap = slot->bitmap;
+    std::optional<Bitmap> image = unpack_ink({bitmap.buffer, bitmap.width, bitmap.rows,
+                                              bitmap.pitch, bits_per_pixel(bitmap.pixel_mode)});
     if (!image) return std::nullopt;
     return Glyph{std::move(*image), slot->bitmap_left, slot->bitmap_top, pixels(slot->advance.x)};
 }

@@ -38,8 +38,12 @@ std::string read_all(ByteSource& in) {
 
 class Preview {
   public:
-    Preview(const PreviewOptions& options, ByteSink& out, ByteSink& err)
-        : options_(options), text_(decode_utf8(options.text)), out_(out), err_(err) {}
+    Preview(const PreviewOptions& options, ByteSink& out, ByteSink& err, const PngStore& store)
+        : options_(options),
+          text_(decode_utf8(options.text)),
+          out_(out),
+          err_(err),
+          store_(store) {}
 
     void show_file(const std::string& path) {
         std::string reason;
@@ -65,9 +69,9 @@ class Preview {
     // result.
     int finish() {
         if (options_.to_png && !entries_.empty()) {
-            std::string reason;
-            if (!write_png(options_.png_path, scaled(compose_page(entries_), options_.scale),
-                           reason)) {
+            std::string png, reason;
+            if (!encode_png(scaled(compose_page(entries_), options_.scale), png, reason) ||
+                !store_(options_.png_path, png, reason)) {
                 report("Cannot write " + options_.png_path + ": " + reason + "\n");
             }
         }
@@ -76,7 +80,19 @@ class Preview {
     }
 
   private:
+    // A font whose line is too large to draw costs its own block only, as a
+    // font that cannot be read does.
     void show(std::unique_ptr<Font> font, std::string_view label) {
+        try {
+            show_line(std::move(font), label);
+        } catch (const std::bad_alloc&) {
+            report(std::string(MemoryExhausted().what()) + "\n");
+        } catch (const MemoryExhausted& exhausted) {
+            report(std::string(exhausted.what()) + "\n");
+        }
+    }
+
+    void show_line(std::unique_ptr<Font> font, std::string_view label) {
         Bitmap line = set_line(*font, text_);
         if (!options_.to_png) {
             write_terminal(out_, label, scaled(line, options_.scale));
@@ -86,8 +102,9 @@ class Preview {
         // labels look alike down the page and the eye compares only the lines
         // they name, and a font without Latin letters still gets a readable
         // name.
+        Bitmap label_line = set_line(label_font_ ? *label_font_ : *font, decode_utf8(label));
+        entries_.push_back({std::move(label_line), std::move(line)});
         if (!label_font_) label_font_ = std::move(font);
-        entries_.push_back({set_line(*label_font_, decode_utf8(label)), std::move(line)});
     }
 
     void cannot_open(std::string_view name, const std::string& reason) {
@@ -107,6 +124,7 @@ class Preview {
     const std::u32string text_;
     ByteSink& out_;
     ByteSink& err_;
+    const PngStore& store_;
     FontLibrary library_;  // declared before the fonts, which it must outlive
     std::unique_ptr<Font> label_font_;
     std::vector<PageEntry> entries_;
@@ -127,6 +145,11 @@ int fail(ByteSink& out, ByteSink& err, std::string_view message) {
 
 int run_glyphpreview(std::span<const std::string> args, ByteSource& in, ByteSink& out,
                      ByteSink& err) {
+    return run_glyphpreview(args, in, out, err, write_file);
+}
+
+int run_glyphpreview(std::span<const std::string> args, ByteSource& in, ByteSink& out,
+                     ByteSink& err, const PngStore& store) {
     try {
         const PreviewOptions options = scan_preview_options(args);
         switch (options.action) {
@@ -139,7 +162,7 @@ int run_glyphpreview(std::span<const std::string> args, ByteSource& in, ByteSink
             case PreviewOptions::Action::show:
                 break;
         }
-        Preview preview(options, out, err);
+        Preview preview(options, out, err, store);
         if (options.fonts.empty()) preview.show_standard_input(in);
         for (const std::string& path : options.fonts)
             preview.show_file(path);

@@ -6,18 +6,19 @@
 
 #include <cerrno>
 #include <cstring>
-#include <vector>
 
 #include "byte_io.hpp"
+#include "memory.hpp"
 
 namespace glyph {
-namespace {
 
 // libpng's simplified interface reports errors in the image record instead
 // of through longjmp, which would skip the destructors of this C++ code.
-bool encode(const Bitmap& picture, std::string& png, std::string& reason) {
-    std::vector<png_byte> gray(static_cast<std::size_t>(picture.width()) *
-                               static_cast<std::size_t>(picture.height()));
+bool encode_png(const Bitmap& picture, std::string& png, std::string& reason) {
+    const std::size_t pixels = checked_size(static_cast<std::size_t>(picture.width()),
+                                            static_cast<std::size_t>(picture.height()));
+    const MemBlock block = alloc_or_die(pixels);
+    png_byte* const gray = static_cast<png_byte*>(block.get());
     for (int y = 0; y < picture.height(); ++y)
         for (int x = 0; x < picture.width(); ++x)
             gray[static_cast<std::size_t>(y) * static_cast<std::size_t>(picture.width()) +
@@ -30,9 +31,10 @@ bool encode(const Bitmap& picture, std::string& png, std::string& reason) {
     image.format = PNG_FORMAT_GRAY;
     // The first call measures, the second writes.
     png_alloc_size_t size = 0;
-    if (png_image_write_to_memory(&image, nullptr, &size, 0, gray.data(), 0, nullptr)) {
+    if (png_image_write_to_memory(&image, nullptr, &size, 0, gray, 0, nullptr)) {
+        if (!allocation_allowed(size)) throw MemoryExhausted();
         png.resize(size);
-        if (png_image_write_to_memory(&image, png.data(), &size, 0, gray.data(), 0, nullptr)) {
+        if (png_image_write_to_memory(&image, png.data(), &size, 0, gray, 0, nullptr)) {
             png.resize(size);
             return true;
         }
@@ -42,11 +44,7 @@ bool encode(const Bitmap& picture, std::string& png, std::string& reason) {
     return false;
 }
 
-}  // namespace
-
-bool write_png(const std::string& path, const Bitmap& picture, std::string& reason) {
-    std::string png;
-    if (!encode(picture, png, reason)) return false;
+bool write_file(const std::string& path, std::string_view bytes, std::string& reason) {
     int fd;
     do {
         fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
@@ -58,7 +56,7 @@ bool write_png(const std::string& path, const Bitmap& picture, std::string& reas
     bool written = true;
     try {
         FdSink sink(fd, 1 << 16);
-        sink.put(png);
+        sink.put(bytes);
         sink.flush();
     } catch (const IoFailure& failure) {
         reason = std::strerror(failure.error);
@@ -70,6 +68,11 @@ bool write_png(const std::string& path, const Bitmap& picture, std::string& reas
         written = false;
     }
     return written;
+}
+
+bool write_png(const std::string& path, const Bitmap& picture, std::string& reason) {
+    std::string png;
+    return encode_png(picture, png, reason) && write_file(path, png, reason);
 }
 
 }  // namespace glyph

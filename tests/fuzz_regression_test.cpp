@@ -1,6 +1,7 @@
 // Replays the fuzz corpora, the seeds and every input a fuzzer once found at
 // fault, through the three tools with each option set the harnesses use, and
-// checks the same properties as the harnesses do.
+// checks the same properties as the harnesses do. glyphpreview replays the
+// same folders through its own harness's option sets in tests/preview/.
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -88,6 +88,37 @@ TEST(Widen, GlyphBoxesAndTheirCheck) {
     }
 }
 
+// A width or height above 2147483647 as written, a minus sign included, makes
+// a box line unreadable with -w, in both tools and on both sides of growth:
+// rewritten, it would carry a wrapped number the font never held.
+TEST(Widen, NumbersAboveTheLimitAsWritten) {
+    const std::string header = font_header("8 16 0 -2");
+    for (const std::string numbers :
+         {"6 -13 0 -2", "6 99999999999 0 -2", "-6 13 0 -2", "99999999999 13 0 -2"}) {
+        for (const ToolEntry tool : {run_glyphstout, run_glyphstoutslope}) {
+            for (const char* side : {"-l", "-r"}) {
+                const std::vector<std::string> args{"-w", side};
+                // The run ends at the line: what comes before it is written as
+                // the tool writes it, the line and all after it are not.
+                const struct {
+                    std::string line, input, written;
+                } lines[] = {
+                    {"BBX " + numbers, header + GLYPH_START + "BBX " + numbers + "\nBITMAP\n18\n",
+                     run_tool_on(tool, header, args).out + GLYPH_START},
+                    {"FONTBOUNDINGBOX " + numbers,
+                     "STARTFONT 2.1\nFONTBOUNDINGBOX " + numbers + "\nCHARS 0\n",
+                     "STARTFONT 2.1\n"},
+                };
+                for (const auto& l : lines) {
+                    SCOPED_TRACE(l.line + " " + side);
+                    expect_run(run_tool_on(tool, l.input, args), 1, l.written,
+                               "Incorrect bounding box data: " + l.line + "\n\n");
+                }
+            }
+        }
+    }
+}
+
 // The bold rule by its per-pixel formulas, on a row of `width` pixels.
 std::vector<bool> bold_pixels(const std::vector<bool>& s, bool left_shift, bool reflect_left,
                               std::size_t written) {

@@ -7,8 +7,13 @@
   mode             optional: "directory" (a directory named as the input),
                    "devfull" (standard output is /dev/full) or "closed-stdout"
   TOOL.status, TOOL.out, TOOL.err
-                   what each tool must end with; all.* stands for every tool
+                   what each tool must end with; all.* stands for every filter
                    without a file of its own
+  glyphpreview.status, glyphpreview.err, glyphpreview-png.status,
+  glyphpreview-png.err
+                   what glyphpreview must end with, reading the input as its
+                   font (from standard input, or the directory named), on the
+                   terminal and with -o FILE.png; its output is not kept
 
 Every expected output below is worked out by hand from the rules of the tools,
 not captured from a run. Run this script again after editing a case; run.sh
@@ -22,11 +27,14 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 CASES = os.path.join(HERE, "cases")
 TOOLS = ("glyphstout", "glyphslope", "glyphstoutslope")
 
-FONT_IN = "FONT -Test-Mono-Medium-R-Normal--8-80-75-75-C-80-ISO8859-1\n"
+# The FONT line and the SIZE line after it, which the filters copy and without
+# which glyphpreview's font reader would stop at the header of every case.
+SIZE_LINE = "SIZE 8 75 75\n"
+FONT_IN = "FONT -Test-Mono-Medium-R-Normal--8-80-75-75-C-80-ISO8859-1\n" + SIZE_LINE
 FONT_OUT = {
-    "glyphstout": "FONT -Test-Mono-Bold-R-Normal--8-80-75-75-C-80-ISO8859-1\n",
-    "glyphslope": "FONT -Test-Mono-Medium-I-Normal--8-80-75-75-C-80-ISO8859-1\n",
-    "glyphstoutslope": "FONT -Test-Mono-Bold-I-Normal--8-80-75-75-C-80-ISO8859-1\n",
+    "glyphstout": "FONT -Test-Mono-Bold-R-Normal--8-80-75-75-C-80-ISO8859-1\n" + SIZE_LINE,
+    "glyphslope": "FONT -Test-Mono-Medium-I-Normal--8-80-75-75-C-80-ISO8859-1\n" + SIZE_LINE,
+    "glyphstoutslope": "FONT -Test-Mono-Bold-I-Normal--8-80-75-75-C-80-ISO8859-1\n" + SIZE_LINE,
 }
 
 
@@ -45,8 +53,15 @@ def rows(*hex_rows):
     return "".join(r + "\n" for r in hex_rows)
 
 
-def glyph(bbx, *hex_rows, name="g"):
-    return "STARTCHAR " + name + "\nBBX " + bbx + "\nBITMAP\n" + rows(*hex_rows) + "ENDCHAR\n"
+def encoding(name):
+    """The ENCODING line of a glyph, which the filters copy and glyphpreview's
+    font reader needs: the code of the name's first letter."""
+    return "ENCODING %d\n" % ord(name[0])
+
+
+def glyph(bbx, *hex_rows, name="g", encoded=True):
+    return ("STARTCHAR " + name + "\n" + (encoding(name) if encoded else "") + "BBX " + bbx +
+            "\nBITMAP\n" + rows(*hex_rows) + "ENDCHAR\n")
 
 
 def bbx_message(line):
@@ -59,6 +74,13 @@ cases = {}
 def case(name, data, expect, args=None, env=None, mode=None):
     """expect: {tool or "all": (status, out, err)}"""
     cases[name] = dict(input=data, expect=expect, args=args, env=env, mode=mode)
+
+
+def preview_case(name, data, status, err, png=None):
+    """A font for glyphpreview alone: its status and message on the terminal,
+    and with -o (`png`, the same when not given)."""
+    cases[name] = dict(input=data, expect={}, args=None, env=None, mode=None,
+                       preview=((status, err), png or (status, err)))
 
 
 def per_tool(fn):
@@ -158,11 +180,11 @@ case("font-box-three-numbers", head_in("8 3 0") + glyph("8 3 0 0", "18", "24", "
 # Height 0: no slant extra, the box is written as read; glyphs of height 0
 # pass everywhere and have no rows.
 case("font-box-height-zero",
-     head_in("8 0 0 0", "CHARS 2\n") + "STARTCHAR a\nBBX 8 0 0 0\nBITMAP\nENDCHAR\n" +
-     "STARTCHAR b\nBBX 0 0 0 0\nBITMAP\nENDCHAR\nENDFONT\n",
+     head_in("8 0 0 0", "CHARS 2\n") + "STARTCHAR a\nENCODING 97\nBBX 8 0 0 0\nBITMAP\nENDCHAR\n" +
+     "STARTCHAR b\nENCODING 98\nBBX 0 0 0 0\nBITMAP\nENDCHAR\nENDFONT\n",
      per_tool(lambda t: (0, head_out(t, "8 0 0 0", chars="CHARS 2\n") +
-                         "STARTCHAR a\nBBX 8 0 0 0\nBITMAP\nENDCHAR\n" +
-                         "STARTCHAR b\nBBX 0 0 0 0\nBITMAP\nENDCHAR\nENDFONT\n", "")))
+                         "STARTCHAR a\nENCODING 97\nBBX 8 0 0 0\nBITMAP\nENDCHAR\n" +
+                         "STARTCHAR b\nENCODING 98\nBBX 0 0 0 0\nBITMAP\nENDCHAR\nENDFONT\n", "")))
 
 # Width 0: one byte per row in the bold tool; rows of no cells in glyphslope
 # (empty lines); glyphstoutslope emboldens an empty text into one zero byte.
@@ -207,7 +229,7 @@ case("font-box-60000-small-glyphs",
 
 # A glyph whose box truly cannot be had under the 64 MiB cap.
 HUGE_HEAD_IN = head_in("2000000000 2000 0 0")
-HUGE_GLYPH_HEAD = "STARTCHAR huge\nBBX {}\nBITMAP\n"
+HUGE_GLYPH_HEAD = "STARTCHAR huge\nENCODING 104\nBBX {}\nBITMAP\n"
 case("glyph-box-cannot-be-allocated",
      HUGE_HEAD_IN + HUGE_GLYPH_HEAD.format("2000000000 2000 0 0") + "FF\nENDCHAR\nENDFONT\n", {
          "glyphstout": (1, head_out("glyphstout", "2000000000 2000 0 0") +
@@ -223,8 +245,8 @@ case("glyph-box-cannot-be-allocated",
 # --- Glyph boxes --------------------------------------------------------------
 
 def glyph_box_failure_all(name, bbx_line):
-    data = head_in("8 3 0 0") + "STARTCHAR g\n" + bbx_line + "BITMAP\nFF\nENDCHAR\n"
-    case(name, data, per_tool(lambda t: (1, head_out(t, "8 3 0 0") + "STARTCHAR g\n",
+    data = head_in("8 3 0 0") + "STARTCHAR g\nENCODING 103\n" + bbx_line + "BITMAP\nFF\nENDCHAR\n"
+    case(name, data, per_tool(lambda t: (1, head_out(t, "8 3 0 0") + "STARTCHAR g\nENCODING 103\n",
                                          bbx_message(bbx_line))))
 
 
@@ -238,12 +260,12 @@ glyph_box_failure_all("glyph-box-no-numbers", "BBX\n")
 def bold_only_glyph_box(name, bbx_line, in_rows, bold_rows):
     """A box that only the slanting tools reject (the bold tool checks the
     width alone, and needs two numbers)."""
-    data = head_in("8 3 0 0") + "STARTCHAR g\n" + bbx_line + "BITMAP\n" + rows(*in_rows) + \
+    data = head_in("8 3 0 0") + "STARTCHAR g\nENCODING 103\n" + bbx_line + "BITMAP\n" + rows(*in_rows) + \
         "ENDCHAR\n"
-    expect = {"glyphstout": (0, head_out("glyphstout", "8 3 0 0") + "STARTCHAR g\n" + bbx_line +
+    expect = {"glyphstout": (0, head_out("glyphstout", "8 3 0 0") + "STARTCHAR g\nENCODING 103\n" + bbx_line +
                              "BITMAP\n" + rows(*bold_rows) + "ENDCHAR\n", "")}
     for t in TOOLS[1:]:
-        expect[t] = (1, head_out(t, "8 3 0 0") + "STARTCHAR g\n", bbx_message(bbx_line))
+        expect[t] = (1, head_out(t, "8 3 0 0") + "STARTCHAR g\nENCODING 103\n", bbx_message(bbx_line))
     case(name, data, expect)
 
 
@@ -253,13 +275,13 @@ bold_only_glyph_box("glyph-box-minus-height", "BBX 8 -3 0 0\n", ("18",), ("38",)
 bold_only_glyph_box("glyph-box-three-numbers", "BBX 8 3 0\n", ("24",), ("6c",))
 
 # BBX 0 0 0 0 passes everywhere, written unchanged, with no rows.
-case("glyph-box-all-zero", head_in("8 3 0 0") + "STARTCHAR g\nBBX 0 0 0 0\nBITMAP\nENDCHAR\n",
-     per_tool(lambda t: (0, head_out(t, "8 3 0 0") + "STARTCHAR g\nBBX 0 0 0 0\nBITMAP\nENDCHAR\n",
+case("glyph-box-all-zero", head_in("8 3 0 0") + "STARTCHAR g\nENCODING 103\nBBX 0 0 0 0\nBITMAP\nENDCHAR\n",
+     per_tool(lambda t: (0, head_out(t, "8 3 0 0") + "STARTCHAR g\nENCODING 103\nBBX 0 0 0 0\nBITMAP\nENDCHAR\n",
                          "")))
 
 # A glyph wider than the font box but low enough to pass the slanted check.
 case("glyph-wider-but-low", head_in("8 16 0 -2") + glyph("13 1 0 0", "FFF8"), {
-    "glyphstout": (1, head_out("glyphstout", "8 16 0 -2") + "STARTCHAR g\n",
+    "glyphstout": (1, head_out("glyphstout", "8 16 0 -2") + "STARTCHAR g\nENCODING 103\n",
                    bbx_message("BBX 13 1 0 0\n")),
     "glyphslope": (0, head_out("glyphslope", "", "13 16 -2 -2") + glyph("13 1 0 0", "FFF8"), ""),
     "glyphstoutslope": (0, head_out("glyphstoutslope", "", "13 16 -2 -2") +
@@ -269,16 +291,16 @@ case("glyph-wider-but-low", head_in("8 16 0 -2") + glyph("13 1 0 0", "FFF8"), {
 # A BBX line inside the bitmap widens the glyph for the rows after it; the
 # row read at the narrower width is clear beyond its own cells.
 case("bbx-inside-bitmap-widens",
-     head_in("16 3 0 0") + "STARTCHAR g\nBBX 5 3 0 0\nBITMAP\nFF\nBBX 12 3 0 0\nFFF0\n8010\n"
+     head_in("16 3 0 0") + "STARTCHAR g\nENCODING 103\nBBX 5 3 0 0\nBITMAP\nFF\nBBX 12 3 0 0\nFFF0\n8010\n"
      "ENDCHAR\n", {
          "glyphstout": (0, head_out("glyphstout", "16 3 0 0") +
-                        "STARTCHAR g\nBBX 5 3 0 0\nBITMAP\nff\nBBX 12 3 0 0\nfff0\n8030\n"
+                        "STARTCHAR g\nENCODING 103\nBBX 5 3 0 0\nBITMAP\nff\nBBX 12 3 0 0\nfff0\n8030\n"
                         "ENDCHAR\n", ""),
          "glyphslope": (0, head_out("glyphslope", "16 3 0 0") +
-                        "STARTCHAR g\nBBX 5 3 0 0\nBITMAP\nBBX 12 3 0 0\nFF00\nFFF0\n8010\n"
+                        "STARTCHAR g\nENCODING 103\nBBX 5 3 0 0\nBITMAP\nBBX 12 3 0 0\nFF00\nFFF0\n8010\n"
                         "ENDCHAR\n", ""),
          "glyphstoutslope": (0, head_out("glyphstoutslope", "16 3 0 0") +
-                             "STARTCHAR g\nBBX 5 3 0 0\nBITMAP\nBBX 12 3 0 0\nff00\nfff0\n8030\n"
+                             "STARTCHAR g\nENCODING 103\nBBX 5 3 0 0\nBITMAP\nBBX 12 3 0 0\nff00\nfff0\n8030\n"
                              "ENDCHAR\n", ""),
      })
 
@@ -287,7 +309,7 @@ case("bbx-inside-bitmap-widens",
 # The second glyph's STARTCHAR arrives inside the first one's bitmap: a row
 # for the bold tool, dropped by the slanting tools (beyond the height).
 MISSING_END_IN = (head_in("8 3 0 0", "CHARS 2\n") + "STARTCHAR a\nBBX 8 3 0 0\nBITMAP\n18\n24\n42\n" +
-                  glyph("8 3 0 0", "81", "42", "24", name="b") + "ENDFONT\n")
+                  glyph("8 3 0 0", "81", "42", "24", name="b", encoded=False) + "ENDFONT\n")
 case("missing-endchar", MISSING_END_IN, {
     "glyphstout": (0, head_out("glyphstout", "8 3 0 0", chars="CHARS 2\n") +
                    "STARTCHAR a\nBBX 8 3 0 0\nBITMAP\n38\n6c\nc6\n00\n" +
@@ -302,7 +324,7 @@ case("missing-endchar", MISSING_END_IN, {
 
 # No BITMAP: the rows are copied as ordinary lines, and at ENDCHAR the
 # slanting tools write clear rows, nothing of the glyph before.
-MISSING_BITMAP_TAIL = "STARTCHAR b\nBBX 8 3 0 0\n18\n24\n"
+MISSING_BITMAP_TAIL = "STARTCHAR b\nENCODING 98\nBBX 8 3 0 0\n18\n24\n"
 case("missing-bitmap",
      head_in("8 3 0 0", "CHARS 2\n") + glyph("8 3 0 0", "FF", "FF", "FF", name="a") +
      MISSING_BITMAP_TAIL + "ENDCHAR\n", {
@@ -369,11 +391,11 @@ def long_line_case(length, stout_rows, slope_rows, stoutslope_rows):
     glyph_comment = "COMMENT " + "c" * (length - 8) + "\n"
     long_row = "F" * length + "\n"
     data = (head_in("8 3 0 0", header_comment + "CHARS 1\n") + glyph_comment +
-            "STARTCHAR g\nBBX 8 3 0 0\nBITMAP\n" + long_row + "81\nENDCHAR\n")
+            "STARTCHAR g\nENCODING 103\nBBX 8 3 0 0\nBITMAP\n" + long_row + "81\nENDCHAR\n")
 
     def out(t, out_rows):
         return (head_out(t, "8 3 0 0", chars=header_comment + "CHARS 1\n") + glyph_comment +
-                "STARTCHAR g\nBBX 8 3 0 0\nBITMAP\n" + rows(*out_rows) + "ENDCHAR\n")
+                "STARTCHAR g\nENCODING 103\nBBX 8 3 0 0\nBITMAP\n" + rows(*out_rows) + "ENDCHAR\n")
 
     case("line-of-%d-bytes" % length, data, {
         "glyphstout": (0, out("glyphstout", stout_rows), ""),
@@ -417,7 +439,7 @@ CRLF_IN = (head_in("8 3 0 0") + glyph("8 3 0 0", "18", "24", "42") + "ENDFONT\n"
 
 def crlf_out(t, rows_out):
     head = head_out(t, "8 3 0 0").replace("\n", "\r\n")
-    body = "STARTCHAR g\r\nBBX 8 3 0 0\r\nBITMAP\r\n"
+    body = "STARTCHAR g\r\nENCODING 103\r\nBBX 8 3 0 0\r\nBITMAP\r\n"
     if t != "glyphstout":
         head = head.replace("FONTBOUNDINGBOX 8 3 0 0\r\n", "FONTBOUNDINGBOX 8 3 0 0\n")
         body = body.replace("BBX 8 3 0 0\r\n", "BBX 8 3 0 0\n")
@@ -443,25 +465,25 @@ case("no-final-line-end", head_in("8 3 0 0") + glyph("8 3 0 0", "18", "24", "42"
 # The input ends inside a bitmap, on a row without a line end: the bold tool
 # writes the row with its newline; the slanting tools never write the rows of
 # a glyph left open.
-OPEN_TAIL = "STARTCHAR g\nBBX 8 3 0 0\nBITMAP\n18\n24"
+OPEN_TAIL = "STARTCHAR g\nENCODING 103\nBBX 8 3 0 0\nBITMAP\n18\n24"
 case("ends-inside-bitmap", head_in("8 3 0 0") + OPEN_TAIL, {
     "glyphstout": (0, head_out("glyphstout", "8 3 0 0") +
-                   "STARTCHAR g\nBBX 8 3 0 0\nBITMAP\n38\n6c\n", ""),
-    "glyphslope": (0, head_out("glyphslope", "8 3 0 0") + "STARTCHAR g\nBBX 8 3 0 0\nBITMAP\n",
+                   "STARTCHAR g\nENCODING 103\nBBX 8 3 0 0\nBITMAP\n38\n6c\n", ""),
+    "glyphslope": (0, head_out("glyphslope", "8 3 0 0") + "STARTCHAR g\nENCODING 103\nBBX 8 3 0 0\nBITMAP\n",
                    ""),
     "glyphstoutslope": (0, head_out("glyphstoutslope", "8 3 0 0") +
-                        "STARTCHAR g\nBBX 8 3 0 0\nBITMAP\n", ""),
+                        "STARTCHAR g\nENCODING 103\nBBX 8 3 0 0\nBITMAP\n", ""),
 })
 
 # NUL bytes: a line holding one is copied whole; in a row the NUL ends the
 # row's text; a keyword line is judged by its text before the NUL.
 NUL_IN = (head_in("8 3 0 0", "COMMENT a\0b\nCHARS 1\n") + "\0BBX 99 3 0 0\n" +
-          "STARTCHAR g\nBBX 8 3 0 0\nBITMAP\0junk\nF\0F\n\0FF\n81\nENDCHAR\n")
+          "STARTCHAR g\nENCODING 103\nBBX 8 3 0 0\nBITMAP\0junk\nF\0F\n\0FF\n81\nENDCHAR\n")
 
 
 def nul_out(t, rows_out):
     return (head_out(t, "8 3 0 0", chars="COMMENT a\0b\nCHARS 1\n") + "\0BBX 99 3 0 0\n" +
-            "STARTCHAR g\nBBX 8 3 0 0\nBITMAP\0junk\n" + rows(*rows_out) + "ENDCHAR\n")
+            "STARTCHAR g\nENCODING 103\nBBX 8 3 0 0\nBITMAP\0junk\n" + rows(*rows_out) + "ENDCHAR\n")
 
 
 case("nul-bytes", NUL_IN, {
@@ -513,13 +535,13 @@ case("lower-case-keywords", LOWER_IN, {
 # Tabs are white space: they end a keyword and separate numbers; in a row a
 # tab is a non-digit that reads as 0.
 TAB_IN = ("STARTFONT 2.1\n" + FONT_IN + "FONTBOUNDINGBOX\t8\t3\t0\t0\nCHARS\t1\n"
-          "STARTCHAR\tg\nBBX\t8\t3\t0\t0\nBITMAP\t\n\t18\n24\t\nENDCHAR\t\n")
+          "STARTCHAR\tg\nENCODING 103\nBBX\t8\t3\t0\t0\nBITMAP\t\n\t18\n24\t\nENDCHAR\t\n")
 
 
 def tab_out(t, rows_out):
     box = "FONTBOUNDINGBOX\t8\t3\t0\t0\n" if t == "glyphstout" else "FONTBOUNDINGBOX 8 3 0 0\n"
     bbx = "BBX\t8\t3\t0\t0\n" if t == "glyphstout" else "BBX 8 3 0 0\n"
-    return ("STARTFONT 2.1\n" + FONT_OUT[t] + box + "CHARS\t1\nSTARTCHAR\tg\n" + bbx +
+    return ("STARTFONT 2.1\n" + FONT_OUT[t] + box + "CHARS\t1\nSTARTCHAR\tg\nENCODING 103\n" + bbx +
             "BITMAP\t\n" + rows(*rows_out) + "ENDCHAR\t\n")
 
 
@@ -555,11 +577,11 @@ case("meter-columns-5", head_in("8 3 0 0", "CHARS 2\n") + THREE_SMALL,
 # A failure after the meter has drawn: the message follows the last frame.
 case("meter-then-bad-box",
      head_in("8 3 0 0", "CHARS 2\n") + glyph("8 1 0 0", "80", name="a") +
-     glyph("8 1 0 0", "01", name="b") + "STARTCHAR c\nBBX 99 1 0 0\nBITMAP\n18\nENDCHAR\n",
+     glyph("8 1 0 0", "01", name="b") + "STARTCHAR c\nENCODING 99\nBBX 99 1 0 0\nBITMAP\n18\nENDCHAR\n",
      per_tool(lambda t: (1, head_out(t, "8 3 0 0", chars="CHARS 2\n") +
                          glyph("8 1 0 0", "80", name="a") +
                          glyph("8 1 0 0", "01" if t == "glyphslope" else "03", name="b") +
-                         "STARTCHAR c\n",
+                         "STARTCHAR c\nENCODING 99\n",
                          "\rprogress|==== 100%|" + bbx_message("BBX 99 1 0 0\n"))),
      args=["-V"], env=["COLUMNS=25"])
 
@@ -601,6 +623,86 @@ for side, extra_args, font_x, glyph_x in (("left", [], "-3", "-4"), ("right", ["
           "glyphstoutslope": (0, head_out("glyphstoutslope", "9 3 %s -1" % font_x) + bold_out, "")},
          args=["-w"] + extra_args)
 
+# --- glyphpreview ------------------------------------------------------------------
+# The preview reads every case as its font through FreeType's BDF reader, which
+# needs a FONT, a SIZE and a FONTBOUNDINGBOX line, STARTCHAR, ENCODING, BBX and
+# BITMAP in every glyph, numbers it can read, and ENDFONT; a font it cannot
+# open is reported with the reader's reason and status 1. A font it opens is
+# shown with status 0, whatever its glyphs hold; an unreadable glyph is a box.
+
+
+def cannot_open(reason, name="(standard input)"):
+    return (1, "Cannot open font %s: %s\n" % (name, reason))
+
+
+NO_END = cannot_open("Font glyphs corrupted or missing fields")  # no ENDFONT, or a glyph cut
+PREVIEW = {
+    "all-byte-values": cannot_open("unknown file format"),
+    "empty-input": cannot_open("invalid stream operation"),
+    "only-line-ends": cannot_open("invalid stream operation"),
+    "input-is-a-directory": cannot_open("unknown file format", "a-directory"),
+    "header-only": cannot_open("Font header corrupted or missing fields"),
+    # A line the reader does not know (a lower-case keyword, a FONT line
+    # without a dash, one keyword glued to its number by a tab) breaks the file.
+    "bytes-128-and-more": cannot_open("broken file"),
+    "lower-case-keywords": cannot_open("broken file"),
+    "no-chars-line": cannot_open("broken file"),
+    "tabs": cannot_open("broken file"),
+    "missing-bitmap": cannot_open("broken file"),
+    "missing-endchar": cannot_open("`ENCODING' field missing"),
+    "nul-bytes": cannot_open("`ENCODING' field missing"),
+    "glyph-box-cannot-be-allocated": cannot_open("`BBX' too big"),
+    # Fonts that end with ENDFONT open.
+    "chars-minus-one": (0, ""),
+    "crlf-line-ends": (0, ""),
+    "font-box-60000-small-glyphs": (0, ""),
+    "font-box-height-zero": (0, ""),
+}
+# The output cases: the terminal's writes fail, the PNG file does not.
+PREVIEW_PNG = {
+    "output-to-dev-full": (0, ""),
+    "standard-output-closed": (0, ""),
+}
+PREVIEW.update({
+    "output-to-dev-full": (1, "Write error: No space left on device\n"),
+    "standard-output-closed": (1, "Write error: Bad file descriptor\n"),
+})
+
+PREVIEW_HEAD = ("STARTFONT 2.1\n" + FONT_IN + "FONTBOUNDINGBOX {box}\nSTARTPROPERTIES 2\n"
+                "FONT_ASCENT {ascent}\nFONT_DESCENT 0\nENDPROPERTIES\nCHARS 2\n")
+
+
+def preview_font(glyph_a, box="8 8 0 0", ascent=8, dwidth=8):
+    """A font of a glyph T (its lines from BBX on) and a well-formed h, the
+    first two letters of glyphpreview's default text."""
+    return (PREVIEW_HEAD.format(box=box, ascent=ascent) +
+            "STARTCHAR T\nENCODING 84\nDWIDTH %d 0\n" % dwidth + glyph_a + "ENDCHAR\n" +
+            "STARTCHAR h\nENCODING 104\nDWIDTH 8 0\nBBX 8 2 0 0\nBITMAP\nFF\n81\nENDCHAR\n"
+            "ENDFONT\n")
+
+
+# Glyphs without a picture FreeType can hand over: each is a box, or nothing.
+preview_case("preview-glyph-without-bitmap", preview_font("BBX 8 8 0 0\n"), 0, "")
+preview_case("preview-glyph-box-empty", preview_font("BBX 0 0 0 0\nBITMAP\n"), 0, "")
+preview_case("preview-glyph-box-no-height", preview_font("BBX 8 0 0 0\nBITMAP\n"), 0, "")
+preview_case("preview-no-unicode-map",
+             preview_font("BBX 8 1 0 0\nBITMAP\nFF\n").replace("ENCODING 84", "ENCODING -1"),
+             0, "")
+# Pixels of 8 bits (gray), half of them ink.
+preview_case("preview-gray-pixels",
+             preview_font("BBX 2 2 0 0\nBITMAP\n7F80\nFF00\n").replace(
+                 "SIZE 8 75 75", "SIZE 8 75 75 8").replace("BITMAP\nFF\n81", "BITMAP\n"
+                 + "FF" * 8 + "\n" + "80" * 8), 0, "")
+# Cells of 4000 by 6000 pixels for the boxes of the 41 missing characters:
+# the line would pass the 64 MiB cap, and cannot be had.
+preview_case("preview-huge-cells", preview_font("BBX 8 1 0 0\nBITMAP\nFF\n", box="4000 6000 0 0",
+                                                ascent=6000), 1, "FATAL: Memory exhausted\n")
+# A glyph advancing 30000 pixels, one 20000 pixels above the baseline: a long
+# or a tall line, within the cap.
+preview_case("preview-huge-advance", preview_font("BBX 8 1 0 0\nBITMAP\nFF\n", dwidth=30000),
+             0, "")
+preview_case("preview-glyph-far-above", preview_font("BBX 8 1 0 20000\nBITMAP\nFF\n"), 0, "")
+
 def write_bytes(path, text):
     with open(path, "wb") as f:
         f.write(text.encode("latin-1"))
@@ -622,6 +724,11 @@ def main():
         for tool, (status, out, err) in c["expect"].items():
             write_bytes(os.path.join(d, tool + ".status"), "%d\n" % status)
             write_bytes(os.path.join(d, tool + ".out"), out)
+            write_bytes(os.path.join(d, tool + ".err"), err)
+        terminal, png = c.get("preview") or (PREVIEW.get(name, NO_END),
+                                             PREVIEW_PNG.get(name) or PREVIEW.get(name, NO_END))
+        for tool, (status, err) in (("glyphpreview", terminal), ("glyphpreview-png", png)):
+            write_bytes(os.path.join(d, tool + ".status"), "%d\n" % status)
             write_bytes(os.path.join(d, tool + ".err"), err)
     print("%d cases written" % len(cases))
 

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Runs every hostile-input case under cases/ through the three programs as real
-# processes, each under a 64 MiB address-space cap (for a sanitizer build, the
-# sanitizer's own 64 MiB allocation cap instead, since its shadow memory needs
-# far more address space) and a time limit, and compares the exit status,
-# standard output and standard error with the expected files of the case.
+# processes, and through glyphpreview when it is built (on the terminal, and
+# as "glyphpreview-png" with -o FILE.png), each under a 64 MiB address-space cap
+# (for a sanitizer build, the sanitizer's own 64 MiB allocation cap instead,
+# since its shadow memory needs far more address space) and a time limit, and
+# compares the exit status, standard output and standard error with the
+# expected files of the case. A PNG image must be written exactly when the
+# preview ends with status 0.
 # Prints one line per failing run and, at the end, the largest time and
 # resident memory any run took.
 #
@@ -25,6 +28,11 @@ for tool in $tools; do
         exit 2
     fi
 done
+if [ -x "$build/glyphpreview" ]; then
+    tools="$tools glyphpreview glyphpreview-png"
+else
+    echo "note: glyphpreview not built; the cases run through the filters only"
+fi
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -54,12 +62,13 @@ else
     echo "note: /usr/bin/time not found; time and memory are not measured"
 fi
 
-# The expected file of a case for a tool: its own, else the one for all tools.
+# The expected file of a case for a tool: its own, else for a filter the one
+# for all three filters.
 expected() {
     local dir=$1 tool=$2 kind=$3
     if [ -f "$dir/$tool.$kind" ]; then
         echo "$dir/$tool.$kind"
-    elif [ -f "$dir/all.$kind" ]; then
+    elif [ "${tool#glyphpreview}" = "$tool" ] && [ -f "$dir/all.$kind" ]; then
         echo "$dir/all.$kind"
     fi
 }
@@ -92,9 +101,22 @@ for dir in "$here"/cases/*/; do
         out="$work/out" err="$work/err" tfile="$work/time"
         rm -f "$out" "$err" "$tfile" "$work"/sanitizer.*
         input="$dir/input"
+        program=$tool
         targs=("${args[@]}")
+        png=
+        case "$tool" in
+            glyphpreview) targs=() ;;
+            glyphpreview-png)
+                program=glyphpreview
+                png="$work/out.png"
+                rm -f "$png"
+                targs=(-o out.png)
+                ;;
+        esac
         if [ "$mode" = directory ]; then
-            targs+=("$work/a-directory")
+            # A path relative to the scratch folder the runs start in, so that
+            # a message naming it reads the same on every machine.
+            targs+=(a-directory)
             input=/dev/null
         fi
         limit=()
@@ -108,10 +130,10 @@ for dir in "$here"/cases/*/; do
             closed-stdout) redirect='exec >&-' ;;
             *) redirect="exec >\"\$OUT\"" ;;
         esac
-        OUT="$out" env -u COLUMNS "${envs[@]}" timeout -k 1 "$wall" \
+        (cd "$work" && OUT="$out" env -u COLUMNS "${envs[@]}" timeout -k 1 "$wall" \
             "${timing[@]}" "${limit[@]}" \
-            bash -c "$redirect; exec \"\$0\" \"\$@\"" "$build/$tool" "${targs[@]}" \
-            <"$input" 2>"$err"
+            bash -c "$redirect; exec \"\$0\" \"\$@\"" "$build/$program" "${targs[@]}" \
+            <"$input" 2>"$err")
         status=$?
         [ -f "$out" ] || : >"$out"
         problems=()
@@ -126,6 +148,15 @@ for dir in "$here"/cases/*/; do
         want_err=$(expected "$dir" "$tool" err)
         if [ -n "$want_err" ] && ! cmp -s "$err" "$want_err"; then
             problems+=("standard error differs")
+        fi
+        if [ -n "$png" ]; then
+            signature=$(head -c 8 "$png" 2>/dev/null | od -An -tx1 | tr -d ' \n')
+            if [ "$status" = 0 ] && [ "$signature" != 89504e470d0a1a0a ]; then
+                problems+=("status 0 without a PNG image")
+            elif [ "$status" != 0 ] && [ -e "$png" ] && [ "$want_err" ] &&
+                grep -q '^Cannot open font' "$want_err"; then
+                problems+=("an image although the font could not be opened")
+            fi
         fi
         if [ ${#problems[@]} -gt 0 ]; then
             failures=$((failures + 1))

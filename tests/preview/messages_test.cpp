@@ -24,6 +24,12 @@ TEST(PreviewMessages, StatusOutputAndMessage) {
     const std::string cut = write_scratch("cut.bdf", sample.substr(0, 2000));
     const std::string text = write_scratch("notes.bdf", "not a font\n");
     const std::string dir = scratch_dir();
+    // Cells of 30000 by 30000 pixels: a line of boxes no picture may hold.
+    const std::string huge = write_scratch(
+        "huge.bdf",
+        "STARTFONT 2.1\nFONT -x-Medium-R-Normal--8-80-75-75-C-80-ISO8859-1\nSIZE 8 75 75\n"
+        "FONTBOUNDINGBOX 30000 30000 0 0\nCHARS 1\nSTARTCHAR dot\nENCODING 46\nDWIDTH 8 0\n"
+        "BBX 8 1 0 0\nBITMAP\n18\nENDCHAR\nENDFONT\n");
     const std::string T = GOLDEN_TEXT;
     const struct {
         const char* what;
@@ -44,6 +50,12 @@ TEST(PreviewMessages, StatusOutputAndMessage) {
          1,
          golden(""),
          "Cannot open font " + cut + ": Font glyphs corrupted or missing fields\n"},
+        {"a line too large to draw between two",
+         {"-t", T, regular, huge, bold},
+         "",
+         1,
+         golden("") + golden("-bold"),
+         "FATAL: Memory exhausted\n"},
         {"a text file",
          {"-t", T, regular, text},
          "",
