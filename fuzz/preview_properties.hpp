@@ -80,14 +80,8 @@ inline std::size_t preview_option_index_for(std::string_view input) {
            byte(1) % preview_outputs().size();
 }
 
-struct PreviewRecord {
-    int status = -1;
-    std::uint64_t out_hash = 0;
-    std::uint64_t out_size = 0;
-    std::string out_prefix;
-    bool out_failed = false;
-    std::string err;
-    bool err_overflowed = false;
+// What a filter's run gives, and the image the preview stored.
+struct PreviewRecord : RunRecord {
     int images = 0;  // how often the image was stored
     std::string image_path;
     std::string image;
