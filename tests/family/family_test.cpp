@@ -122,7 +122,7 @@ std::map<std::string, std::string> printed_options(const std::string& font) {
 TEST(FamilyChoice, OptionsFollowTheClassOfTheFont) {
     struct Case {
         const char* what;
-        FontSpec spec;
+        FontRecipe recipe;
         const char* bold;
         const char* oblique;
     };
@@ -149,7 +149,7 @@ TEST(FamilyChoice, OptionsFollowTheClassOfTheFont) {
     Scratch scratch;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const std::string font = scratch.write("font.bdf", make_font(c.spec));
+        const std::string font = scratch.write("font.bdf", make_font(c.recipe));
         const std::map<std::string, std::string> printed = printed_options(font);
         EXPECT_EQ(printed.at("glyphstout"), c.bold);
         EXPECT_EQ(printed.at("glyphslope"), c.oblique);
@@ -219,7 +219,7 @@ TEST(FamilyFormats, FreeTypeReadsTheFacesFromPcfAndOtbAsFromTheBdf) {
     NEED_CONVERTERS();
     struct Case {
         const char* what;
-        std::vector<FontSpec> sizes;
+        std::vector<FontRecipe> sizes;
     };
     const Case cases[] = {
         {"three sizes of a character-cell font",
@@ -233,28 +233,28 @@ TEST(FamilyFormats, FreeTypeReadsTheFacesFromPcfAndOtbAsFromTheBdf) {
         SCOPED_TRACE(c.what);
         Scratch scratch;
         std::vector<std::string> args = {"-o", (scratch.path / "the family").string()};
-        for (const FontSpec& spec : c.sizes)
-            args.push_back(
-                scratch.write("size" + std::to_string(spec.pixel_size) + ".bdf", make_font(spec)));
+        for (const FontRecipe& recipe : c.sizes)
+            args.push_back(scratch.write("size" + std::to_string(recipe.pixel_size) + ".bdf",
+                                         make_font(recipe)));
         const RunResult made = family(args);
         ASSERT_EQ(made.status, 0) << made.err;
         const fs::path out = scratch.path / "the family";
         int checked = 0;
         for (const char* face : {"Regular", "Bold", "Oblique", "BoldOblique"}) {
             const std::string otb = (out / "otb" / ("Glyphtest-" + std::string(face) + ".otb"));
-            for (const FontSpec& spec : c.sizes) {
+            for (const FontRecipe& recipe : c.sizes) {
                 const std::string suffix = face == std::string("Regular")   ? ""
                                            : face == std::string("Bold")    ? "-bold"
                                            : face == std::string("Oblique") ? "-oblique"
                                                                             : "-bold-oblique";
-                const std::string stem = "size" + std::to_string(spec.pixel_size) + suffix;
-                FaceInk bdf = read_ink(out / "bdf" / (stem + ".bdf"), spec.pixel_size);
+                const std::string stem = "size" + std::to_string(recipe.pixel_size) + suffix;
+                FaceInk bdf = read_ink(out / "bdf" / (stem + ".bdf"), recipe.pixel_size);
                 ASSERT_EQ(bdf.error, "");
                 bdf.glyphs.erase(0);
                 ASSERT_GT(bdf.glyphs.size(), 90u);
                 for (const std::string& file : {(out / "pcf" / (stem + ".pcf.gz")).string(), otb}) {
                     SCOPED_TRACE(file);
-                    FaceInk read = read_ink(file, spec.pixel_size);
+                    FaceInk read = read_ink(file, recipe.pixel_size);
                     ASSERT_EQ(read.error, "");
                     if (file == otb) {
                         EXPECT_EQ(read.strikes, static_cast<int>(c.sizes.size()));

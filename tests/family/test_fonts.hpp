@@ -9,7 +9,7 @@
 
 namespace glyph::test {
 
-struct FontSpec {
+struct FontRecipe {
     std::string family = "Glyphtest";
     int pixel_size = 16;
     int width = 8;  // the cell, or the widest glyph of a proportional font
@@ -23,42 +23,42 @@ struct FontSpec {
     unsigned seed = 1;
 };
 
-inline std::string make_font(const FontSpec& spec) {
-    std::mt19937 random(spec.seed);
+inline std::string make_font(const FontRecipe& recipe) {
+    std::mt19937 random(recipe.seed);
     const auto pick = [&](int low, int high) {  // [low, high]
         return std::uniform_int_distribution<int>(low, high)(random);
     };
-    std::vector<int> codes = spec.codes;
+    std::vector<int> codes = recipe.codes;
     if (codes.empty()) {
         codes.push_back(0);
         for (int c = 32; c < 127; ++c)
             codes.push_back(c);
         for (int c : {0xA0, 0xC9, 0xE9, 0xFF})
             codes.push_back(c);
-        if (spec.registry == "ISO10646")
+        if (recipe.registry == "ISO10646")
             for (int c : {0x416, 0x2500, 0x3042})
                 codes.push_back(c);
     }
-    const int height = spec.pixel_size, ascent = height - spec.descent;
-    const char spacing = spec.spacing ? spec.spacing : 'P';
+    const int height = recipe.pixel_size, ascent = height - recipe.descent;
+    const char spacing = recipe.spacing ? recipe.spacing : 'P';
     std::string xlfd =
-        "-Test-" + spec.family + "-Medium-R-Normal--" + std::to_string(spec.pixel_size) + "-" +
-        std::to_string(spec.pixel_size * 10) + "-75-75-" + std::string(1, spacing) + "-" +
-        std::to_string(spec.width * 10) + "-" + spec.registry + "-" + spec.encoding;
+        "-Test-" + recipe.family + "-Medium-R-Normal--" + std::to_string(recipe.pixel_size) + "-" +
+        std::to_string(recipe.pixel_size * 10) + "-75-75-" + std::string(1, spacing) + "-" +
+        std::to_string(recipe.width * 10) + "-" + recipe.registry + "-" + recipe.encoding;
     std::string glyphs;
     for (int code : codes) {
         const int advance =
-            spec.spacing == 'C' || spec.spacing == 'M' ? spec.width : pick(3, spec.width);
+            recipe.spacing == 'C' || recipe.spacing == 'M' ? recipe.width : pick(3, recipe.width);
         int w = 0, h = 0, x = 0, y = 0;
         if (code != 32) {
-            const int margin = spec.inset ? 1 : 0;
+            const int margin = recipe.inset ? 1 : 0;
             w = pick(1, advance - 2 * margin);
             x = pick(margin, advance - margin - w);
             h = pick(1, height);
-            y = pick(-spec.descent, ascent - h);
+            y = pick(-recipe.descent, ascent - h);
         }
         glyphs += "STARTCHAR U+" + std::to_string(code) + "\nENCODING " + std::to_string(code) +
-                  "\nSWIDTH " + std::to_string(advance * 1000 / spec.pixel_size) + " 0\nDWIDTH " +
+                  "\nSWIDTH " + std::to_string(advance * 1000 / recipe.pixel_size) + " 0\nDWIDTH " +
                   std::to_string(advance) + " 0\nBBX " + std::to_string(w) + " " +
                   std::to_string(h) + " " + std::to_string(x) + " " + std::to_string(y) +
                   "\nBITMAP\n";
@@ -76,26 +76,27 @@ inline std::string make_font(const FontSpec& spec) {
         }
         glyphs += "ENDCHAR\n";
     }
-    std::string font = "STARTFONT 2.1\nFONT " + xlfd + "\nSIZE " + std::to_string(spec.pixel_size) +
-                       " 75 75\nFONTBOUNDINGBOX " + std::to_string(spec.width) + " " +
-                       std::to_string(height) + " 0 " + std::to_string(-spec.descent) + "\n";
+    std::string font = "STARTFONT 2.1\nFONT " + xlfd + "\nSIZE " +
+                       std::to_string(recipe.pixel_size) + " 75 75\nFONTBOUNDINGBOX " +
+                       std::to_string(recipe.width) + " " + std::to_string(height) + " 0 " +
+                       std::to_string(-recipe.descent) + "\n";
     std::vector<std::string> properties = {"FOUNDRY \"Test\"",
-                                           "FAMILY_NAME \"" + spec.family + "\"",
+                                           "FAMILY_NAME \"" + recipe.family + "\"",
                                            "WEIGHT_NAME \"Medium\"",
                                            "SLANT \"R\"",
                                            "SETWIDTH_NAME \"Normal\"",
                                            "ADD_STYLE_NAME \"\"",
-                                           "PIXEL_SIZE " + std::to_string(spec.pixel_size),
-                                           "POINT_SIZE " + std::to_string(spec.pixel_size * 10),
+                                           "PIXEL_SIZE " + std::to_string(recipe.pixel_size),
+                                           "POINT_SIZE " + std::to_string(recipe.pixel_size * 10),
                                            "RESOLUTION_X 75",
                                            "RESOLUTION_Y 75",
-                                           "AVERAGE_WIDTH " + std::to_string(spec.width * 10),
-                                           "CHARSET_REGISTRY \"" + spec.registry + "\"",
-                                           "CHARSET_ENCODING \"" + spec.encoding + "\"",
+                                           "AVERAGE_WIDTH " + std::to_string(recipe.width * 10),
+                                           "CHARSET_REGISTRY \"" + recipe.registry + "\"",
+                                           "CHARSET_ENCODING \"" + recipe.encoding + "\"",
                                            "FONT_ASCENT " + std::to_string(ascent),
-                                           "FONT_DESCENT " + std::to_string(spec.descent),
+                                           "FONT_DESCENT " + std::to_string(recipe.descent),
                                            "DEFAULT_CHAR 32"};
-    if (spec.spacing) properties.push_back(std::string("SPACING \"") + spec.spacing + "\"");
+    if (recipe.spacing) properties.push_back(std::string("SPACING \"") + recipe.spacing + "\"");
     font += "STARTPROPERTIES " + std::to_string(properties.size()) + "\n";
     for (const std::string& property : properties)
         font += property + "\n";
