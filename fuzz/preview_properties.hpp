@@ -100,12 +100,7 @@ inline PreviewRecord run_preview_once(const std::vector<std::string>& args,
         return true;
     };
     r.status = run_glyphpreview(args, in, out, err, store);
-    r.err = err.text();
-    r.err_overflowed = err.overflowed();
-    r.out_hash = out.hash();
-    r.out_size = out.size();
-    r.out_prefix = out.prefix();
-    r.out_failed = out.failed();
+    record_sinks(r, out, err);
     return r;
 }
 

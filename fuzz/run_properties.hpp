@@ -210,6 +210,16 @@ struct RunRecord {
     bool err_overflowed = false;
 };
 
+// Takes what a run left in its sinks into `r`.
+inline void record_sinks(RunRecord& r, DigestSink& out, ErrorSink& err) {
+    r.err = err.text();
+    r.err_overflowed = err.overflowed();
+    r.out_hash = out.hash();
+    r.out_size = out.size();
+    r.out_prefix = out.prefix();
+    r.out_failed = out.failed();
+}
+
 // Runs one tool once on `input` as its standard input, with COLUMNS set as the
 // option set asks and put back afterwards.
 inline RunRecord run_once(Tool tool, const OptionSet& options, std::string_view input) {
@@ -224,12 +234,7 @@ inline RunRecord run_once(Tool tool, const OptionSet& options, std::string_view 
     ErrorSink err;
     RunRecord r;
     r.status = run_tool_entry(tool, options.args, in, out, err);
-    r.err = err.text();
-    r.err_overflowed = err.overflowed();
-    r.out_hash = out.hash();
-    r.out_size = out.size();
-    r.out_prefix = out.prefix();
-    r.out_failed = out.failed();
+    record_sinks(r, out, err);
     if (old)
         setenv("COLUMNS", saved.c_str(), 1);
     else
