@@ -16,7 +16,8 @@ set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(cd "$here/.." && pwd)
-build=${GLYPH_BENCH_BUILD:-$root/build-bench}
+# shellcheck source=common.sh
+. "$here/common.sh"
 runs=5
 bin=
 tiny=0
@@ -34,18 +35,11 @@ done
 for tool in bdftopcf fonttosfnt mkfontdir gzip; do
     command -v "$tool" >/dev/null || { echo "bench: no $tool (package xfonts-utils)" >&2; exit 2; }
 done
-if [[ -n $bin ]]; then
-    build=$(cd "$bin" && pwd)
-else
-    cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DGLYPH_TESTS=OFF >/dev/null
-    cmake --build "$build" -j2 --target glyphstout glyphslope glyphstoutslope glyphfamily >/dev/null
-fi
+build=$(bench_programs "$bin" glyphstout glyphslope glyphstoutslope glyphfamily)
 if ((tiny)); then
     font=$root/examples/sample-8x16.bdf
 else
-    cache=$(bash "$root/tests/integration/fetch_fonts.sh" | tail -n 1)
-    font=$cache/$name.bdf
-    [[ -f $font ]] || { echo "bench: no font $name in $cache" >&2; exit 2; }
+    font=$(bench_fonts "$name")
 fi
 
 work=$(mktemp -d)

@@ -17,7 +17,8 @@ set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(cd "$here/.." && pwd)
-build=${GLYPH_BENCH_BUILD:-$root/build-bench}
+# shellcheck source=common.sh
+. "$here/common.sh"
 
 runs=11
 bin=
@@ -35,24 +36,15 @@ while (($#)); do
     esac
 done
 
-if [[ -n $bin ]]; then
-    build=$bin
-else
-    cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DGLYPH_TESTS=OFF >/dev/null
-    cmake --build "$build" -j2 --target glyphstout glyphslope glyphstoutslope >/dev/null
-fi
+build=$(bench_programs "$bin" glyphstout glyphslope glyphstoutslope)
 
 sample=$root/examples/sample-8x16.bdf
 if ((tiny)); then
     fonts=("$sample")
 else
     ((${#names[@]})) || names=(unifont wenquanyi_9pt jiskan24 ter-u32b_unicode timR24)
-    cache=$(bash "$root/tests/integration/fetch_fonts.sh" | tail -n 1)
-    fonts=()
-    for name in "${names[@]}"; do
-        [[ -f $cache/$name.bdf ]] || { echo "bench: no font $name in $cache" >&2; exit 2; }
-        fonts+=("$cache/$name.bdf")
-    done
+    mapfile -t fonts < <(bench_fonts "${names[@]}")
+    ((${#fonts[@]} == ${#names[@]})) || exit 2
 fi
 
 python3 "$here/report.py" --bin "$build" --runs "$runs" --small "$sample" "${baseline[@]}" "${fonts[@]}"
