@@ -1,23 +1,33 @@
 #include "family_plan.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 
 namespace glyph::family {
 namespace {
 
+// What each face is called, in the order of Face: the filter that makes it
+// (none for the regular face, which is copied), the suffix of its file
+// names and its style name in the OpenType file names.
+struct FaceNames {
+    const char* program;
+    const char* suffix;
+    const char* style;
+};
+constexpr std::array<FaceNames, FACES.size()> FACE_NAMES = {{
+    {nullptr, "", "Regular"},
+    {"glyphstout", "-bold", "Bold"},
+    {"glyphslope", "-oblique", "Oblique"},
+    {"glyphstoutslope", "-bold-oblique", "BoldOblique"},
+}};
+
+const FaceNames& names_of(Face face) {
+    return FACE_NAMES[static_cast<std::size_t>(face)];
+}
+
 const char* face_suffix(Face face) {
-    switch (face) {
-        case Face::regular:
-            return "";
-        case Face::bold:
-            return "-bold";
-        case Face::oblique:
-            return "-oblique";
-        case Face::bold_oblique:
-            return "-bold-oblique";
-    }
-    return "";
+    return names_of(face).suffix;
 }
 
 bool is_iso8859_1(const FontSurvey& font) {
@@ -52,31 +62,11 @@ std::string under(const std::string& dir, const std::string& path) {
 }  // namespace
 
 const char* face_program(Face face) {
-    switch (face) {
-        case Face::regular:
-            return nullptr;
-        case Face::bold:
-            return "glyphstout";
-        case Face::oblique:
-            return "glyphslope";
-        case Face::bold_oblique:
-            return "glyphstoutslope";
-    }
-    return nullptr;
+    return names_of(face).program;
 }
 
 const char* face_style(Face face) {
-    switch (face) {
-        case Face::regular:
-            return "Regular";
-        case Face::bold:
-            return "Bold";
-        case Face::oblique:
-            return "Oblique";
-        case Face::bold_oblique:
-            return "BoldOblique";
-    }
-    return "";
+    return names_of(face).style;
 }
 
 std::string file_name_of(const std::string& family) {
