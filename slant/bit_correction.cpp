@@ -4,6 +4,7 @@
 #include <array>
 #include <utility>
 
+#include "row_bands.hpp"
 #include "table_search.hpp"
 
 namespace glyph {
@@ -136,9 +137,7 @@ void BitCorrection<Mask>::correct_loaded(const SlantMasks& masks, std::int32_t r
     scan_ = MASK_BITS<Mask> == 64 && row_columns <= 32 && scan_columns_ <= 32
                 ? INTERLEAVED_SCANS[scan_columns_]
                 : nullptr;
-    // Band boundaries from the first band's end on: a top band of ratio -
-    // phase rows.
-    for (std::int64_t b = std::int64_t{ratio} - phase; ratio > 0 && b < n_; b += ratio)
+    for (std::int64_t b = first_boundary_row(ratio, phase); ratio > 0 && b < n_; b += ratio)
         correct_boundary(masks, b);
 }
 

@@ -1,12 +1,20 @@
-// The band of each row of a slanted glyph, counted from its top band, as the
-// fast paths place rows: (i + phase) / ratio, taken by a multiply so that the
-// ratio may be any from -s without a division per row.
+// Where the bands of a slanted glyph lie: its band boundary rows, and the band
+// of each row counted from its top band as the fast paths place rows, (i +
+// phase) / ratio, taken by a multiply so that the ratio may be any from -s
+// without a division per row.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
 namespace glyph {
+
+// The first band boundary row of a glyph whose top band holds ratio - phase
+// rows; the boundaries follow every ratio rows, and n rows have the slant
+// extra (n - 1 + phase) / ratio.
+inline std::int64_t first_boundary_row(std::int32_t ratio, std::int32_t phase) {
+    return std::int64_t{ratio} - phase;
+}
 
 class RowBands {
   public:

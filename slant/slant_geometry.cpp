@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "box_lines.hpp"
+#include "row_bands.hpp"
 #include "text_scan.hpp"
 
 namespace glyph {
@@ -100,10 +101,6 @@ bool slant_bbx_baseline_widened_left(HookOutput& out, BoxSize& box, std::int32_t
 bool slant_bbx_baseline_widened_right(HookOutput& out, BoxSize& box, std::int32_t ratio,
                                       const Line& line) {
     return slant_box_line(out, box, ratio, line, Widening::right, Lean::baseline);
-}
-
-std::int64_t first_boundary_row(std::int32_t ratio, std::int32_t phase) {
-    return std::int64_t{ratio} - phase;
 }
 
 char* fill_chars(char* buffer, char ch, std::size_t count) {

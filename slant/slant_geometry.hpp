@@ -35,11 +35,6 @@ bool slant_bbx_baseline_widened_left(HookOutput& out, BoxSize& box, std::int32_t
 bool slant_bbx_baseline_widened_right(HookOutput& out, BoxSize& box, std::int32_t ratio,
                                       const Line& line);
 
-// The rows a glyph's bands hold: row i (0 = top) is in band (i + phase) /
-// ratio counted from the top band. The first band boundary row is ratio -
-// phase, the slant extra of n rows (n - 1 + phase) / ratio.
-std::int64_t first_boundary_row(std::int32_t ratio, std::int32_t phase);
-
 // slant_bbx for the bold-oblique tool with -w: a box of non-zero width and
 // height is written one pixel wider still on the side strokes grow towards.
 bool slant_bbx_widened_left(HookOutput& out, BoxSize& box, std::int32_t ratio, const Line& line);

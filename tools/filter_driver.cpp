@@ -46,7 +46,10 @@ int filter(const ToolDescription& tool, const ToolOptions& options, ByteSource& 
     LineReader input(*source);
 
     const BbxHook hook = box_hook(tool, options);
-    const std::int32_t ratio = slant_ratio(tool, options);
+    // The glyph section sees the rows per step in force, -s or the tool's own.
+    ToolOptions run_options = options;
+    run_options.slant_ratio = slant_ratio(tool, options);
+    const std::int32_t ratio = run_options.slant_ratio;
     BoxSize font;
     HeaderRules rules{
         tool.old_weight, tool.new_weight, tool.old_slant, tool.new_slant, &font, ratio, hook};
@@ -57,7 +60,7 @@ int filter(const ToolDescription& tool, const ToolOptions& options, ByteSource& 
     }
     std::optional<ProgressMeter> meter;
     if (options.verbose) meter = progress_new(header.glyph_count, columns, err);
-    tool.run_glyphs({tool, hook, ratio, font, options, input, out, meter ? &*meter : nullptr});
+    tool.run_glyphs({tool, hook, font, run_options, input, out, meter ? &*meter : nullptr});
     source.reset();
     out.flush();
     if (meter) {

@@ -50,10 +50,9 @@ struct ToolDescription;
 // Everything the glyph section of a run works with.
 struct GlyphRun {
     const ToolDescription& tool;
-    BbxHook bbx_hook;          // the tool's, or with -w or -b the one for them
-    std::int32_t slant_ratio;  // rows per step of slant (-s), 0 in a tool that does not slant
+    BbxHook bbx_hook;  // the tool's, or with -w or -b the one for them
     const BoxSize& font;
-    const ToolOptions& options;
+    const ToolOptions& options;  // slant_ratio in force: -s, the tool's own, or 0
     LineReader& input;
     ByteSink& out;
     ProgressMeter* meter;
@@ -88,7 +87,7 @@ struct ToolDescription {
 // same box and the same line to write.
 class BoxChecker {
   public:
-    explicit BoxChecker(const GlyphRun& run) : hook_(run.bbx_hook), ratio_(run.slant_ratio) {}
+    explicit BoxChecker(const GlyphRun& run) : hook_(run.bbx_hook), ratio_(run.options.slant_ratio) {}
 
     // What to write in place of `line`; a line that fails throws BadLine.
     template <class Section>

@@ -82,7 +82,7 @@ SlantSection::SlantSection(const BoxSize& font, const ToolOptions& options, Byte
       font_(font),
       glyph_(font),
       font_slanted_width_(slanted_width(font)),
-      ratio_(options.slant_ratio != 0 ? options.slant_ratio : SLANT_RATIO),
+      ratio_(options.slant_ratio),
       patterns_(load_slant_patterns(ratio_)),
       masks_(compile_slant_masks(patterns_.data())),
       reference_(reference_paths()) {}
