@@ -87,7 +87,8 @@ struct ToolDescription {
 // same box and the same line to write.
 class BoxChecker {
   public:
-    explicit BoxChecker(const GlyphRun& run) : hook_(run.bbx_hook), ratio_(run.options.slant_ratio) {}
+    explicit BoxChecker(const GlyphRun& run)
+        : hook_(run.bbx_hook), ratio_(run.options.slant_ratio) {}
 
     // What to write in place of `line`; a line that fails throws BadLine.
     template <class Section>
