@@ -6,16 +6,9 @@
 #include <string>
 #include <string_view>
 
-namespace glyph::family {
+#include "bdf_font.hpp"
 
-// A box as BBX and FONTBOUNDINGBOX lines give it.
-struct Box {
-    std::int64_t width = 0;
-    std::int64_t height = 0;
-    std::int64_t x = 0;
-    std::int64_t y = 0;
-    friend bool operator==(const Box&, const Box&) = default;
-};
+namespace glyph::family {
 
 enum class Spacing { proportional, monospaced, cell };
 
