@@ -38,6 +38,10 @@ RenameTexts build_texts(const HeaderRules& rules) {
         t.slant_pattern = quoted(cut(rules.old_slant, 2));
         t.slant_replacement = quoted(cut(rules.new_slant, 2));
     }
+    if (rules.font_pattern) {
+        t.font_pattern = rules.font_pattern;
+        t.font_replacement = rules.font_replacement;
+    }
     return t;
 }
 

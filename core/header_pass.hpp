@@ -53,6 +53,10 @@ struct HeaderRules {
     BoxSize* font_box = nullptr;  // where the hook leaves the font's box
     std::int32_t slant_ratio = 0;
     BbxHook bbx_hook = nullptr;
+    // Given, the FONT lines' pattern and replacement instead of those built
+    // from the weight and slant: a caller that knows the whole name.
+    const char* font_pattern = nullptr;
+    const char* font_replacement = nullptr;
 };
 
 // How the pass ended.

@@ -42,6 +42,7 @@ std::string family_usage() {
            "  -f LIST         formats, comma-separated from bdf, pcf, otb (default: all)\n"
            "  -j N            run N jobs at once (default: one per processor)\n"
            "  -n              print the plan and write nothing\n"
+           "      --install       then install the OpenType files for the user's fontconfig\n"
            "      --bold OPTS     glyphstout's options instead of the chosen ones\n"
            "      --oblique OPTS  glyphslope's options instead of the chosen ones\n"
            "  -h, --help      display this help and exit\n";
@@ -89,6 +90,10 @@ ParsedOptions parse_family_options(std::span<const std::string> args) {
                 arg.substr(2, equals == std::string::npos ? arg.npos : equals - 2);
             if (name == "help" && equals == std::string::npos) {
                 options.help = true;
+                continue;
+            }
+            if (name == "install" && equals == std::string::npos) {
+                options.install = true;
                 continue;
             }
             if (name != "bold" && name != "oblique") {

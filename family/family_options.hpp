@@ -20,6 +20,7 @@ struct FamilyOptions {
     std::string out_dir;         // empty: named after the family
     unsigned jobs = 0;           // 0: one per processor
     bool dry_run = false;
+    bool install = false;  // --install: the OpenType files into the user's fonts
     bool help = false;
     std::optional<std::vector<std::string>> bold, oblique;  // --bold, --oblique
 };

@@ -71,7 +71,12 @@ const char* face_style(Face face) {
 
 std::string file_name_of(const std::string& family) {
     std::string name = family;
-    std::replace(name.begin(), name.end(), '/', '_');
+    // A name from a font must stay one file name: no folders, no hidden
+    // files, nothing a terminal or a shell would act on.
+    for (char& c : name) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if (c == '/' || byte < 0x20 || byte == 0x7f) c = '_';
+    }
     while (!name.empty() && name.front() == '.')
         name.erase(name.begin());
     return name.empty() ? "family" : name;

@@ -39,8 +39,29 @@ std::int32_t slant_ratio(const ToolDescription& tool, const ToolOptions& options
     return options.slant_ratio != 0 ? options.slant_ratio : tool.slant_ratio;
 }
 
+// The header rules of a run: the tool's own, or those a caller renames with.
+HeaderRules header_rules(const ToolDescription& tool, const Renaming* renaming) {
+    HeaderRules rules;
+    rules.old_weight = tool.old_weight;
+    rules.new_weight = tool.new_weight;
+    rules.old_slant = tool.old_slant;
+    rules.new_slant = tool.new_slant;
+    if (!renaming) return rules;
+    if (tool.old_weight) {
+        rules.old_weight = renaming->old_weight;
+        rules.new_weight = renaming->new_weight;
+    }
+    if (tool.old_slant) {
+        rules.old_slant = renaming->old_slant;
+        rules.new_slant = renaming->new_slant;
+    }
+    rules.font_pattern = renaming->old_name;
+    rules.font_replacement = renaming->new_name;
+    return rules;
+}
+
 int filter(const ToolDescription& tool, const ToolOptions& options, ByteSource& in, ByteSink& out,
-           ByteSink& err, const char* columns) {
+           ByteSink& err, const char* columns, const Renaming* renaming) {
     std::unique_ptr<ByteSource> source = open_input(options.input_path, in);
     if (!source) return 1;
     LineReader input(*source);
@@ -51,8 +72,10 @@ int filter(const ToolDescription& tool, const ToolOptions& options, ByteSource& 
     run_options.slant_ratio = slant_ratio(tool, options);
     const std::int32_t ratio = run_options.slant_ratio;
     BoxSize font;
-    HeaderRules rules{
-        tool.old_weight, tool.new_weight, tool.old_slant, tool.new_slant, &font, ratio, hook};
+    HeaderRules rules = header_rules(tool, renaming);
+    rules.font_box = &font;
+    rules.slant_ratio = ratio;
+    rules.bbx_hook = hook;
     HeaderResult header = run_header_pass(input, out, rules);
     if (header.end == HeaderResult::End::no_chars) {
         out.flush();
@@ -88,7 +111,7 @@ int fail(ByteSink& out, ByteSink& err, std::string_view message, std::string_vie
 }  // namespace
 
 int run_tool(const ToolDescription& tool, std::span<const std::string> args, ByteSource& in,
-             ByteSink& out, ByteSink& err, const char* columns) {
+             ByteSink& out, ByteSink& err, const char* columns, const Renaming* renaming) {
     try {
         ToolOptions options = scan_options(args, tool.option_letters);
         switch (options.action) {
@@ -101,7 +124,7 @@ int run_tool(const ToolDescription& tool, std::span<const std::string> args, Byt
             case ToolOptions::Action::bad_option:
                 return fail(out, err, options.message, {}, "\n");
             case ToolOptions::Action::filter:
-                return filter(tool, options, in, out, err, columns);
+                return filter(tool, options, in, out, err, columns, renaming);
         }
         out.flush();
         return 0;

@@ -135,9 +135,22 @@ inline Widening widening(const ToolOptions& options) {
     return options.left_shift ? Widening::left : Widening::right;
 }
 
+// Names a caller gives a face in place of a tool's own rules ("Medium" to
+// "Bold", "R" to "I"): the WEIGHT_NAME and SLANT texts and the FONT name as
+// the input writes them, and what replaces each. Only the rules the tool has
+// are applied: a tool that keeps the weight keeps it here too.
+struct Renaming {
+    const char* old_weight;
+    const char* new_weight;
+    const char* old_slant;
+    const char* new_slant;
+    const char* old_name;
+    const char* new_name;
+};
+
 // A whole run of a tool: `args` without the program name; `columns` is the
 // COLUMNS variable or absent. Returns the exit status; writes the messages.
 int run_tool(const ToolDescription& tool, std::span<const std::string> args, ByteSource& in,
-             ByteSink& out, ByteSink& err, const char* columns);
+             ByteSink& out, ByteSink& err, const char* columns, const Renaming* renaming = nullptr);
 
 }  // namespace glyph

@@ -69,4 +69,9 @@ int run_glyphslope(std::span<const std::string> args, ByteSource& in, ByteSink& 
     return run_tool(GLYPHSLOPE, args, in, out, err, std::getenv("COLUMNS"));
 }
 
+int run_glyphslope_renamed(const Renaming& renaming, std::span<const std::string> args,
+                           ByteSource& in, ByteSink& out, ByteSink& err) {
+    return run_tool(GLYPHSLOPE, args, in, out, err, std::getenv("COLUMNS"), &renaming);
+}
+
 }  // namespace glyph

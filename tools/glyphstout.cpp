@@ -146,4 +146,9 @@ int run_glyphstout(std::span<const std::string> args, ByteSource& in, ByteSink& 
     return run_tool(GLYPHSTOUT, args, in, out, err, std::getenv("COLUMNS"));
 }
 
+int run_glyphstout_renamed(const Renaming& renaming, std::span<const std::string> args,
+                           ByteSource& in, ByteSink& out, ByteSink& err) {
+    return run_tool(GLYPHSTOUT, args, in, out, err, std::getenv("COLUMNS"), &renaming);
+}
+
 }  // namespace glyph

@@ -112,4 +112,9 @@ int run_glyphstoutslope(std::span<const std::string> args, ByteSource& in, ByteS
     return run_tool(GLYPHSTOUTSLOPE, args, in, out, err, std::getenv("COLUMNS"));
 }
 
+int run_glyphstoutslope_renamed(const Renaming& renaming, std::span<const std::string> args,
+                                ByteSource& in, ByteSink& out, ByteSink& err) {
+    return run_tool(GLYPHSTOUTSLOPE, args, in, out, err, std::getenv("COLUMNS"), &renaming);
+}
+
 }  // namespace glyph

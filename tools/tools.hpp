@@ -17,6 +17,14 @@ int run_glyphstout(std::span<const std::string> args, ByteSource& in, ByteSink& 
 int run_glyphslope(std::span<const std::string> args, ByteSource& in, ByteSink& out, ByteSink& err);
 int run_glyphstoutslope(std::span<const std::string> args, ByteSource& in, ByteSink& out,
                         ByteSink& err);
+struct Renaming;
+// The filters naming the face as a caller says instead of by their own rules.
+int run_glyphstout_renamed(const Renaming& renaming, std::span<const std::string> args,
+                           ByteSource& in, ByteSink& out, ByteSink& err);
+int run_glyphslope_renamed(const Renaming& renaming, std::span<const std::string> args,
+                           ByteSource& in, ByteSink& out, ByteSink& err);
+int run_glyphstoutslope_renamed(const Renaming& renaming, std::span<const std::string> args,
+                                ByteSource& in, ByteSink& out, ByteSink& err);
 // The four faces of a family and their conversions, into an output folder.
 int run_glyphfamily(std::span<const std::string> args, ByteSource& in, ByteSink& out,
                     ByteSink& err);
