@@ -302,8 +302,8 @@ class FontReader {
         }
         if (rows_read_ < glyph.box.height)
             return at_line("glyph " + glyph.name + " has " + std::to_string(rows_read_) +
-                           " bitmap rows, but its BBX is " + std::to_string(glyph.box.height) +
-                           " high");
+                           " bitmap row" + (rows_read_ == 1 ? "" : "s") + ", but its BBX is " +
+                           std::to_string(glyph.box.height) + " high");
         part_ = Part::glyphs;
         return {};
     }
