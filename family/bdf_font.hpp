@@ -46,6 +46,8 @@ struct BdfFont {
     std::string name;                                                 // the FONT line's name
     std::int64_t point_size = 0, resolution_x = 0, resolution_y = 0;  // SIZE
     Box font_box;
+    // The widths a glyph without SWIDTH or DWIDTH lines takes.
+    std::int64_t swidth_x = 0, swidth_y = 0, dwidth_x = 0, dwidth_y = 0;
     std::vector<BdfProperty> properties;  // in the order written
     std::int64_t chars = 0;               // as CHARS says
     std::vector<BdfGlyph> glyphs;         // in the order written

@@ -48,7 +48,8 @@ std::string family_usage() {
            "  -h, --help      display this help and exit\n";
 }
 
-std::string split_filter_options(const std::string& text, std::vector<std::string>& words) {
+std::string split_filter_options(const std::string& text, OptionSet set,
+                                 std::vector<std::string>& words) {
     words.clear();
     std::size_t at = 0;
     while ((at = text.find_first_not_of(" \t\n", at)) != std::string::npos) {
@@ -56,16 +57,27 @@ std::string split_filter_options(const std::string& text, std::vector<std::strin
         words.push_back(text.substr(at, end - at));
         at = end;
     }
+    // The filters read one option a word: "-lw" would be -l alone.
+    const std::string letters = set == OptionSet::bold ? "lrLRw" : "bs";
+    const char* const known = set == OptionSet::bold ? "glyphstout takes -l, -r, -L, -R and -w"
+                                                     : "glyphslope takes -b and -s N";
     for (std::size_t i = 0; i < words.size(); ++i) {
         const std::string& word = words[i];
-        // A filter takes its first word that is no option as its input.
-        const bool step_value = i > 0 && words[i - 1] == "-s" && !word.empty() &&
-                                word.find_first_not_of("0123456789") == std::string::npos;
-        if (step_value) continue;
-        if (word.size() < 2 || word[0] != '-')
-            return "'" + word + "' is not an option of the filters";
-        if (word[1] == 'h' || word[1] == 'p' || word[1] == 'V')
-            return "'" + word + "' makes no face";
+        if (word.size() < 2 || word[0] != '-' || letters.find(word[1]) == std::string::npos ||
+            (word.size() > 2 && word[1] != 's'))
+            return "'" + word + "' is not an option for the face (" + known + ")";
+        if (word[1] != 's') continue;
+        // Rows per step: the rest of the word, or the next word.
+        std::string rows = word.substr(2);
+        if (rows.empty()) {
+            if (i + 1 == words.size()) return "'-s' needs its number of rows per step (1 to 16)";
+            rows = words[++i];
+        }
+        unsigned value = 0;
+        const auto [stop, error] = std::from_chars(rows.data(), rows.data() + rows.size(), value);
+        if (error != std::errc() || stop != rows.data() + rows.size() || rows.size() > 8 ||
+            value < 1 || value > 16)
+            return "'-s " + rows + "': the rows per step are a number from 1 to 16";
     }
     return {};
 }
@@ -110,7 +122,8 @@ ParsedOptions parse_family_options(std::span<const std::string> args) {
                 return parsed;
             }
             std::vector<std::string> words;
-            if (std::string problem = split_filter_options(value, words); !problem.empty()) {
+            const OptionSet set = name == "bold" ? OptionSet::bold : OptionSet::oblique;
+            if (std::string problem = split_filter_options(value, set, words); !problem.empty()) {
                 parsed.error = "--" + name + ": " + problem;
                 return parsed;
             }
@@ -146,6 +159,9 @@ ParsedOptions parse_family_options(std::span<const std::string> args) {
                     parsed.error = "-o: an empty folder name";
                     return parsed;
                 }
+                // "dir/" names dir itself, and its stage is put beside it.
+                while (value.size() > 1 && value.back() == '/')
+                    value.pop_back();
                 options.out_dir = value;
             } else if (letter == 'f') {
                 if (!parse_formats(value, options.formats)) {

@@ -33,10 +33,15 @@ struct ParsedOptions {
 
 ParsedOptions parse_family_options(std::span<const std::string> args);
 
-// The words of a --bold or --oblique value, checked to be options a filter
-// takes for a face ("-s" may take its number as the next word). Returns an
-// error message, or an empty string.
-std::string split_filter_options(const std::string& text, std::vector<std::string>& words);
+// The filter whose options a value holds: glyphstout's (--bold) or
+// glyphslope's (--oblique); glyphstoutslope takes both.
+enum class OptionSet { bold, oblique };
+
+// The words of a --bold or --oblique value, checked to be options that the
+// filter of `set` takes for a face, one a word ("-s" with its number of rows
+// joined or as the next word). Returns an error message, or an empty string.
+std::string split_filter_options(const std::string& text, OptionSet set,
+                                 std::vector<std::string>& words);
 
 std::string family_usage();
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <map>
 
 namespace glyph::family {
 namespace {
@@ -57,6 +58,22 @@ std::string joined(const std::vector<std::string>& words, bool quoted = true) {
 
 std::string under(const std::string& dir, const std::string& path) {
     return shell_word(dir + "/" + path);
+}
+
+// Two sizes whose faces would write one file, as "a.bdf" (16 px) and
+// "a-bold.bdf" (14 px) both write a-bold.bdf; the PCF names follow the BDF ones.
+std::string name_collision(const std::vector<SizeEntry>& sizes) {
+    std::map<std::string, std::size_t> writer;
+    for (std::size_t i = 0; i < sizes.size(); ++i) {
+        for (Face face : FACES) {
+            const std::string file = "bdf/" + sizes[i].stem + face_suffix(face) + ".bdf";
+            const auto [known, added] = writer.emplace(file, i);
+            if (!added && known->second != i)
+                return sizes[known->second].path + " and " + sizes[i].path + " would both write " +
+                       file;
+        }
+    }
+    return {};
 }
 
 }  // namespace
@@ -120,12 +137,11 @@ PlanResult make_plan(std::vector<SizeEntry> sizes, const Formats& formats,
                                " is given twice (also " + sizes[k].path + ")";
                 return result;
             }
-            if (sizes[k].stem == size.stem) {
-                result.error = size.path + ": its faces would replace those of " + sizes[k].path +
-                               " (the same file name)";
-                return result;
-            }
         }
+    }
+    if (std::string collision = name_collision(sizes); !collision.empty()) {
+        result.error = std::move(collision);
+        return result;
     }
     plan.family = first.family;
     plan.formats = formats;

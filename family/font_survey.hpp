@@ -25,14 +25,14 @@ struct FontSurvey {
     std::int64_t glyphs = 0;
 };
 
-// The survey of a BDF font, or an empty `error` explaining why there is none.
+// What the font tells of itself and its glyphs.
+FontSurvey survey_font(const BdfFont& font);
+
+// The survey of a font's text, or `error` saying why it is no whole BDF font.
 struct SurveyResult {
     FontSurvey font;
     std::string error;
 };
-
-// Reads the font's text. Only what the filters do not check themselves is
-// an error here: a text that is no BDF font, or one without a font box.
 SurveyResult survey_font(std::string_view text);
 
 // The charset as fonts name it: "ISO8859-1".

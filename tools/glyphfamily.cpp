@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "bdf_font.hpp"
 #include "charset_copy.hpp"
 #include "child_process.hpp"
 #include "face_choice.hpp"
@@ -227,6 +228,17 @@ class FamilyRun {
     fs::path stage_;
 };
 
+// A message as the user knows the files: the stage's paths, which no one
+// sees, shown as those of the output folder, which they become.
+std::string outside_stage(std::string message, const fs::path& stage, const std::string& dir) {
+    for (const std::string& from : {fs::absolute(stage).string(), stage.string()}) {
+        for (std::size_t at = 0; (at = message.find(from, at)) != std::string::npos;
+             at += dir.size())
+            message.replace(at, from.size(), dir);
+    }
+    return message;
+}
+
 unsigned processors() {
     const long online = ::sysconf(_SC_NPROCESSORS_ONLN);
     if (online > 0) return static_cast<unsigned>(online);
@@ -244,10 +256,11 @@ int run_family(const FamilyOptions& options, ByteSink& out, ByteSink& err) {
         std::string text;
         if (std::string problem = read_file(path, text); !problem.empty())
             return fail(err, problem);
-        SurveyResult survey = survey_font(text);
-        if (!survey.error.empty()) return fail(err, path + ": " + survey.error);
-        FaceOptions chosen = choose_options(survey.font);
-        sizes.push_back({path, stem_of(path), std::move(survey.font), std::move(chosen)});
+        const BdfReadResult read = read_bdf_font(text);
+        if (!read.error.empty()) return fail(err, path + ": " + read.error);
+        FontSurvey survey = survey_font(read.font);
+        FaceOptions chosen = choose_options(survey);
+        sizes.push_back({path, stem_of(path), std::move(survey), std::move(chosen)});
         texts.push_back(std::move(text));
     }
 
@@ -279,8 +292,9 @@ int run_family(const FamilyOptions& options, ByteSink& out, ByteSink& err) {
     const FamilyRun run(plan, texts, tools, fs::absolute(stage.path()));
     if (std::string problem = run_jobs(run.jobs(), options.jobs ? options.jobs : processors());
         !problem.empty())
-        return fail(err, problem);
-    if (std::string problem = stage.commit(kept); !problem.empty()) return fail(err, problem);
+        return fail(err, outside_stage(problem, stage.path(), dir));
+    if (std::string problem = stage.commit(kept); !problem.empty())
+        return fail(err, outside_stage(problem, stage.path(), dir));
     out.put(summary_text(plan, dir));
     out.flush();
     return 0;

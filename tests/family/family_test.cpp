@@ -4,6 +4,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -342,12 +343,21 @@ TEST(FamilyErrors, BadInputLeavesTheOutputFolderAsItWas) {
     const std::string other_charset = scratch.write(
         "koi.bdf", make_font({.pixel_size = 14, .registry = "KOI8", .encoding = "R"}));
     const std::string same_size = scratch.write("again.bdf", make_font({.seed = 3}));
+    const std::string whole = make_font({.seed = 4});
+    std::size_t cut = 0;
+    for (int glyph = 0; glyph <= 40; ++glyph)
+        cut = whole.find("STARTCHAR", cut + 1);
+    const std::string truncated = scratch.write("truncated.bdf", whole.substr(0, cut + 8));
+    const std::string unended =
+        scratch.write("unended.bdf", whole.substr(0, whole.size() - std::strlen("ENDFONT\n")));
+    const std::string colliding =
+        scratch.write("good-bold.bdf", make_font({.pixel_size = 14, .seed = 5}));
     const fs::path fake = scratch.path / "fake-bin";
     fs::create_directory(fake);
     for (const char* program : {"bdftopcf", "fonttosfnt", "mkfontdir", "gzip"}) {
         const std::string script = scratch.write(
             "fake-bin/" + std::string(program),
-            std::string("#!/bin/sh\necho \"") + program + ": broken here\" >&2\nexit 3\n");
+            std::string("#!/bin/sh\necho \"") + program + ": broken here: $*\" >&2\nexit 3\n");
         fs::permissions(script, fs::perms::owner_all);
     }
     const std::string out = (scratch.path / "out").string();
@@ -368,10 +378,19 @@ TEST(FamilyErrors, BadInputLeavesTheOutputFolderAsItWas) {
          {"-f", "bdf", "missing.bdf"},
          nullptr,
          "missing.bdf: No such file or directory"},
-        {"a font the filter rejects",
+        {"a font whose glyph box the filters could not read",
          {"-f", "bdf", rejected},
          nullptr,
-         rejected + ": glyphstout: Incorrect bounding box data: BBX 99"},
+         rejected + ": line 32: glyph U+0 has 1 bitmap row, but its BBX is 4 high"},
+        {"a font cut short in a keyword",
+         {"-f", "bdf", truncated},
+         nullptr,
+         truncated + ": CHARS 103, but 40 glyphs (the text ends at line"},
+        {"a font without ENDFONT", {"-f", "bdf", unended}, nullptr, unended + ": no ENDFONT line"},
+        {"two sizes whose faces share a file name",
+         {"-f", "bdf", good, colliding},
+         nullptr,
+         good + " and " + colliding + " would both write bdf/good-bold.bdf"},
         {"fonts of two families",
          {"-f", "bdf", good, other_family},
          nullptr,
@@ -388,7 +407,10 @@ TEST(FamilyErrors, BadInputLeavesTheOutputFolderAsItWas) {
          {"-f", "bdf", "-o", blocked, good},
          nullptr,
          blocked + "/bdf: not a folder"},
-        {"a converter that fails", {"-f", "pcf", good}, fake.c_str(), "broken here"},
+        {"a converter that fails, naming the files it was given",
+         {"-f", "pcf", good},
+         fake.c_str(),
+         "broken here: -t " + out + "/bdf/good.bdf"},
         {"a converter that is missing",
          {"-f", "pcf", good},
          "/nonexistent",
@@ -406,12 +428,102 @@ TEST(FamilyErrors, BadInputLeavesTheOutputFolderAsItWas) {
         EXPECT_EQ(run.status, 1);
         EXPECT_EQ(split_lines(run.err).size(), 1u) << run.err;
         EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+        EXPECT_EQ(run.err.find(".part-"), std::string::npos) << "a stage path: " << run.err;
         EXPECT_TRUE(tree(scratch.path) == before);
     }
     const RunResult unknown = family({"-x", good});
     EXPECT_EQ(unknown.status, 2);
     EXPECT_NE(unknown.err.find("Usage: glyphfamily"), std::string::npos);
     EXPECT_TRUE(tree(scratch.path) == before);
+}
+
+TEST(FamilyOptions, FaceOptionsAreCheckedWhenRead) {
+    Scratch scratch;
+    const std::string font = scratch.write("f.bdf", make_font({}));
+    struct Case {
+        const char* option;
+        const char* value;
+        const char* refused;  // what the message says, or nullptr when taken
+    };
+    const Case cases[] = {
+        {"--bold", "-r -w", nullptr},
+        {"--bold", "", nullptr},
+        {"--oblique", "-b -s 6", nullptr},
+        {"--oblique", "-s16", nullptr},
+        {"--bold", "-x --nonsense", "'-x' is not an option for the face"},
+        {"--bold", "-lw", "'-lw' is not an option"},
+        {"--bold", "-b", "'-b' is not an option"},
+        {"--bold", "-V", "'-V' is not an option"},
+        {"--oblique", "-w", "'-w' is not an option"},
+        {"--oblique", "-b -s", "'-s' needs its number of rows"},
+        {"--oblique", "-s 17", "'-s 17': the rows per step are a number from 1 to 16"},
+        {"--oblique", "-s0", "'-s 0'"},
+        {"--oblique", "-s x", "'-s x'"},
+        {"--oblique", "-h", "'-h' is not an option"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.option) + " " + c.value);
+        const RunResult run = family({"-n", "-f", "bdf", c.option, c.value, font});
+        if (!c.refused) {
+            EXPECT_EQ(run.status, 0) << run.err;
+            continue;
+        }
+        EXPECT_EQ(run.status, 2);
+        EXPECT_NE(run.err.find(std::string("glyphfamily: ") + c.option + ": " + c.refused),
+                  std::string::npos)
+            << run.err;
+        EXPECT_NE(run.err.find("Usage: glyphfamily"), std::string::npos);
+        EXPECT_EQ(run.out, "");
+    }
+}
+
+TEST(FamilyOutput, AFolderNamedWithATrailingSlashIsMadeAndFilled) {
+    Scratch scratch;
+    const std::string font = scratch.write("f.bdf", make_font({}));
+    for (const char* name : {"newdir/", "newdir//"}) {
+        SCOPED_TRACE(name);
+        const RunResult run = family({"-f", "bdf", "-o", (scratch.path / name).string(), font});
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(read(scratch.path / "newdir/bdf/f.bdf"), read(font));
+        // A second run fills the folder that now exists.
+        EXPECT_EQ(std::distance(fs::directory_iterator(scratch.path), fs::directory_iterator()), 2);
+    }
+}
+
+TEST(FamilySurvey, ReadsTheFontAsTheFiltersReadIt) {
+    struct Case {
+        const char* what;
+        std::string text;
+        const char* charset;
+        family::Spacing spacing;
+        std::int64_t pixel_size;
+    };
+    const std::string cell = make_font({.registry = "ISO8859"});
+    const std::string proportional = make_font({.pixel_size = 13, .spacing = 0});
+    const auto edited = [](std::string text, const std::string& from, const std::string& to) {
+        return text.replace(text.find(from), from.size(), to);
+    };
+    const Case cases[] = {
+        {"as written", cell, "ISO8859-1", family::Spacing::cell, 16},
+        {"the registry after a tab", edited(cell, "CHARSET_REGISTRY \"", "CHARSET_REGISTRY\t\""),
+         "ISO8859-1", family::Spacing::cell, 16},
+        {"no charset properties: the FONT name's",
+         edited(edited(cell, "CHARSET_REGISTRY \"ISO8859\"\n", ""), "CHARSET_ENCODING \"1\"\n", ""),
+         "ISO8859-1", family::Spacing::cell, 16},
+        {"no SPACING, advances that differ", proportional, "ISO10646-1",
+         family::Spacing::proportional, 13},
+        {"no PIXEL_SIZE: the font box's height", edited(cell, "PIXEL_SIZE 16\n", ""), "ISO8859-1",
+         family::Spacing::cell, 16},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const family::SurveyResult survey = family::survey_font(c.text);
+        ASSERT_EQ(survey.error, "");
+        EXPECT_EQ(family::charset(survey.font), c.charset);
+        EXPECT_EQ(survey.font.family, "Glyphtest");
+        EXPECT_EQ(survey.font.spacing, c.spacing);
+        EXPECT_EQ(survey.font.pixel_size, c.pixel_size);
+    }
 }
 
 }  // namespace
