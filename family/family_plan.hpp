@@ -1,7 +1,9 @@
-// What a run of glyphfamily does, worked out before anything is done, so that
-// -n prints exactly the commands a real run carries out. Paths of the output
-// are relative to the output folder ("bdf/a-bold.bdf"); a real run makes them
-// in its stage, the plan prints them under the output folder.
+// What a run of glyphfamily does, worked out before anything is done: a list
+// of commands, each a pipeline of programs with its arguments and the file
+// its output goes to. -n prints them as a shell script; a run carries out the
+// same commands, the project's own programs in-process and the converters as
+// child processes. Paths of the output are under a root: the output folder
+// in the script, the run's stage in a real run.
 #pragma once
 
 #include <array>
@@ -11,6 +13,7 @@
 #include <vector>
 
 #include "face_choice.hpp"
+#include "face_names.hpp"
 #include "family_options.hpp"
 #include "font_survey.hpp"
 
@@ -22,73 +25,91 @@ inline constexpr std::array<Face, 4> FACES = {Face::regular, Face::bold, Face::o
 
 // The filter that makes a face; none for the regular one, which is copied.
 const char* face_program(Face face);
-// "Regular", "Bold", "Oblique", "BoldOblique".
+// "Regular", "Bold", "Oblique", "BoldOblique": in the OpenType file names.
 const char* face_style(Face face);
+// "", "-bold", "-oblique", "-bold-oblique": after the stem of the BDF and PCF files.
+const char* face_suffix(Face face);
+// "regular", "bold", "oblique", "bold-oblique": the face as glyphfamily's own steps name it.
+const char* face_word(Face face);
+std::optional<Face> face_of_word(const std::string& word);
+bool is_bold(Face face);
+bool is_slanted(Face face);
 
-// One size of the family: a regular face as given.
+// One size of the family: a regular face as given, or one that an earlier
+// run left in the output folder's bdf/ with its derived faces.
 struct SizeEntry {
-    std::string path;  // as named on the command line
-    std::string stem;  // its file name without ".bdf"
+    std::string path;  // as named on the command line, or the folder's file
+    std::string stem;  // the name of its faces' files, without suffix and extension
     FontSurvey survey;
+    FaceName name;  // the regular face's
     FaceOptions options;
+    // Its characters as Unicode code points, ascending; sizes of one coverage
+    // share their OpenType files.
+    std::vector<char32_t> coverage;
+    bool in_folder = false;  // an earlier run's: nothing to make, only to read
 };
 
-struct FaceRun {
-    std::size_t size;
-    Face face;
-    std::vector<std::string> args;  // the filter's arguments, its input last
-    std::string output;
-};
-
-struct PcfRun {
-    std::size_t size;
-    Face face;
-    bool terminal;  // bdftopcf -t, for character-cell fonts
-    std::string input, pcf, output;
-};
-
-struct OtbRun {
-    Face face;
-    // The converter rejects ISO8859-1 fonts, whose code points are those of
-    // ISO10646-1: it is given copies under that charset.
-    bool recode;
-    std::vector<std::string> faces;   // the BDF faces, one per size
-    std::vector<std::string> inputs;  // what the converter reads
-    std::string output;
+// One command of the plan.
+struct Step {
+    // The programs of a pipeline, each with its arguments (argv[0] first).
+    std::vector<std::vector<std::string>> commands;
+    std::string output;              // where the pipeline's output goes; empty: nowhere
+    std::vector<std::size_t> after;  // steps (earlier in the list) it needs
 };
 
 struct FamilyPlan {
     std::string family;
-    std::vector<SizeEntry> sizes;
+    std::vector<SizeEntry> sizes;  // this run's first, then the folder's own
     Formats formats;
-    std::optional<std::int64_t> epoch;  // SOURCE_DATE_EPOCH
-    std::vector<FaceRun> faces;         // sizes in order, the four faces of each
-    std::vector<PcfRun> pcf;
-    std::vector<OtbRun> otb;
+    std::int64_t date = 0;              // of the OpenType files
+    std::string out_root, folder_root;  // as the inputs give them
+    std::vector<std::string> folders;   // made before the steps
+    std::vector<Step> steps;
+    // Files of the folder that this run's sizes replace, relative to it.
+    std::vector<std::string> replaced;
+    std::vector<std::string> otb_names;  // the OpenType files' names in otb/
+    std::string otb_note;                // why there are no OpenType files, if there are none
 };
 
-// The plan for these sizes, or the message that says why there is none:
-// fonts of different families or charsets, a size given twice, two fonts
-// whose faces would share a file name. The options of `overrides` replace
-// the chosen ones.
+struct PlanInputs {
+    std::vector<SizeEntry> sizes;      // this run's
+    std::vector<SizeEntry> in_folder;  // the folder's regular faces of any family
+    Formats formats;
+    std::int64_t date = 0;
+    bool charset_mapped = true;  // the charset has a Unicode mapping
+    std::string out_root;        // where new files are made
+    std::string folder_root;     // where the folder's own files are read
+};
+
+// The plan, or the message that says why there is none: fonts of different
+// families or charsets, a size given twice, two fonts whose faces would
+// share a file name. The options of `overrides` replace the chosen ones.
 struct PlanResult {
     FamilyPlan plan;
     std::string error;
 };
-PlanResult make_plan(std::vector<SizeEntry> sizes, const Formats& formats,
-                     const FamilyOptions& overrides, std::optional<std::int64_t> epoch);
+PlanResult make_plan(PlanInputs inputs, const FamilyOptions& overrides);
 
 // A word quoted for a POSIX shell where it needs to be.
 std::string shell_word(const std::string& word);
 
-// The plan as shell commands, outputs under `dir`.
-std::string plan_text(const FamilyPlan& plan, const std::string& dir);
+// The plan as a shell script.
+std::string plan_text(const FamilyPlan& plan);
 
 // The summary a finished run ends with: the family, its sizes, the options
 // of each size, what was written where, and how to install it.
 std::string summary_text(const FamilyPlan& plan, const std::string& dir);
 
-// The family name as a file name: no slashes, no leading dot.
+// The family name as a file name: no slashes, no leading dot, no control
+// characters.
 std::string file_name_of(const std::string& family);
+
+// The rows per step that the oblique options give (-s N; 3 without).
+std::int64_t rows_per_step(const std::vector<std::string>& oblique_options);
+
+// The OpenType file's name of a face of sizes of one coverage: the sizes
+// are named only where the family has several files per face.
+std::string otb_file_name(const std::string& family, Face face,
+                          const std::vector<std::int64_t>& sizes, bool several);
 
 }  // namespace glyph::family
