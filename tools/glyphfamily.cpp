@@ -1,10 +1,13 @@
 // glyphfamily: the four faces of every size of a family, made by the filters
 // in-process, and converted by the X font tools into installable formats.
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <charconv>
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -12,6 +15,7 @@
 
 #include "charset_copy.hpp"
 #include "child_process.hpp"
+#include "converted_fonts.hpp"
 #include "face_choice.hpp"
 #include "failure.hpp"
 #include "family_options.hpp"
@@ -22,6 +26,7 @@
 #include "otb_dates.hpp"
 #include "process_entry.hpp"
 #include "staging.hpp"
+#include "stop_signal.hpp"
 #include "tools.hpp"
 
 namespace glyph {
@@ -59,6 +64,36 @@ std::optional<std::int64_t> source_date_epoch(std::string& error) {
     if (problem != std::errc() || stop != end || seconds < 0 || seconds > 253402300799)
         error = std::string("SOURCE_DATE_EPOCH is not a number of seconds: ") + value;
     return seconds;
+}
+
+// A converter's time before it is killed: GLYPHFAMILY_TIMEOUT seconds when
+// set, else a minute and ten seconds per MiB it reads, far beyond what the
+// converters take on Unifont, so that only a hung one meets it.
+struct Deadlines {
+    std::optional<std::chrono::seconds> fixed;
+    std::chrono::milliseconds for_bytes(std::uintmax_t bytes) const {
+        if (fixed) return *fixed;
+        return std::chrono::seconds(60) +
+               std::chrono::milliseconds(bytes * 10000 / (std::uintmax_t{1} << 20));
+    }
+};
+
+Deadlines converter_deadlines(std::string& error) {
+    Deadlines deadlines;
+    const char* value = std::getenv("GLYPHFAMILY_TIMEOUT");
+    if (!value || !*value) return deadlines;
+    unsigned seconds = 0;
+    const char* end = value + std::strlen(value);
+    const auto [stop, problem] = std::from_chars(value, end, seconds);
+    if (problem != std::errc() || stop != end || seconds == 0 || seconds > 1000000)
+        error = std::string("GLYPHFAMILY_TIMEOUT is not a number of seconds: ") + value;
+    deadlines.fixed = std::chrono::seconds(seconds);
+    return deadlines;
+}
+
+std::uintmax_t size_of(const std::string& path) {
+    struct stat info;
+    return ::stat(path.c_str(), &info) == 0 ? static_cast<std::uintmax_t>(info.st_size) : 0;
 }
 
 // Looks the converters of the formats up; drops a format whose converter is
@@ -122,8 +157,8 @@ std::string one_line(std::string message) {
 class FamilyRun {
   public:
     FamilyRun(const FamilyPlan& plan, const std::vector<std::string>& texts,
-              const Converters& tools, const fs::path& stage)
-        : plan_(plan), texts_(texts), tools_(tools), stage_(stage) {}
+              const Converters& tools, const Deadlines& deadlines, const fs::path& stage)
+        : plan_(plan), texts_(texts), tools_(tools), deadlines_(deadlines), stage_(stage) {}
 
     std::vector<Job> jobs() const {
         std::vector<Job> jobs;
@@ -173,9 +208,22 @@ class FamilyRun {
         return {};
     }
 
-    std::string converter_failure(const Converter& tool, const std::string& input,
-                                  const std::string& messages) const {
-        return std::string(tool.program) + " on " + input + " failed: " + one_line(messages);
+    // Runs a converter on `input` (a path in the stage, as messages name it)
+    // within its deadline; an empty string, or why it failed.
+    std::string convert(const Converter& tool, const std::vector<std::string>& args,
+                        const std::string& input, std::uintmax_t bytes,
+                        const std::string* output = nullptr) const {
+        const ChildLimits limits{deadlines_.for_bytes(bytes)};
+        const ChildResult result = run_child(tool.path, args, output, limits);
+        if (result.ok) return {};
+        const std::string on = std::string(tool.program) + " on " + input;
+        if (result.stopped_by) return on + " stopped";
+        if (result.timed_out)
+            return on + " took more than " +
+                   std::to_string(
+                       std::chrono::ceil<std::chrono::seconds>(limits.deadline).count()) +
+                   " s and was killed (GLYPHFAMILY_TIMEOUT sets the time)";
+        return on + " failed: " + one_line(result.messages);
     }
 
     std::string make_pcf(const PcfRun& run) const {
@@ -183,19 +231,33 @@ class FamilyRun {
         if (run.terminal) args.push_back("-t");
         args.push_back(at(run.input));
         const std::string pcf = at(run.pcf), output = at(run.output);
-        ChildResult result = run_child(tools_.bdftopcf.path, args, &pcf);
-        if (!result.ok) return converter_failure(tools_.bdftopcf, run.input, result.messages);
-        result = run_child(tools_.gzip.path, {"gzip", "-n", "-9", "-c", pcf}, &output);
-        if (!result.ok) return converter_failure(tools_.gzip, run.pcf, result.messages);
+        const std::uintmax_t bytes = size_of(at(run.input));
+        if (std::string error = convert(tools_.bdftopcf, args, run.input, bytes, &pcf);
+            !error.empty())
+            return error;
+        if (std::string problem = check_pcf(pcf); !problem.empty())
+            return "bdftopcf wrote no PCF font for " + run.input + ": " + problem;
+        if (std::string error =
+                convert(tools_.gzip, {"gzip", "-n", "-9", "-c", pcf}, run.pcf, bytes, &output);
+            !error.empty())
+            return error;
+        if (std::string problem = check_pcf(output); !problem.empty())
+            return "gzip wrote no compressed PCF font for " + run.input + ": " + problem;
         ::unlink(pcf.c_str());
         return {};
     }
 
     std::string make_fonts_dir() const {
-        const ChildResult result = run_child(tools_.mkfontdir.path, {"mkfontdir", at("pcf")});
-        if (!result.ok) return converter_failure(tools_.mkfontdir, "pcf", result.messages);
+        if (std::string error = convert(tools_.mkfontdir, {"mkfontdir", at("pcf")}, "pcf", 0);
+            !error.empty())
+            return error;
+        std::vector<std::string> fonts;
+        for (const PcfRun& run : plan_.pcf)
+            fonts.push_back(fs::path(run.output).filename().string());
         if (::access(at("pcf/fonts.dir").c_str(), F_OK) != 0)
             return "mkfontdir wrote no pcf/fonts.dir";
+        if (std::string problem = check_fonts_dir(at("pcf/fonts.dir"), fonts); !problem.empty())
+            return "mkfontdir wrote a broken pcf/fonts.dir: " + problem;
         return {};
     }
 
@@ -211,12 +273,15 @@ class FamilyRun {
         const std::string output = at(run.output);
         std::vector<std::string> args = {"fonttosfnt", "-b", "-c", "-g",  "2",
                                          "-m",         "2",  "-o", output};
-        for (const std::string& input : run.inputs)
+        std::uintmax_t bytes = 0;
+        for (const std::string& input : run.inputs) {
             args.push_back(at(input));
-        const ChildResult result = run_child(tools_.fonttosfnt.path, args);
-        if (!result.ok) return converter_failure(tools_.fonttosfnt, run.faces[0], result.messages);
-        if (::access(output.c_str(), F_OK) != 0)
-            return "fonttosfnt wrote no " + run.output + ": " + one_line(result.messages);
+            bytes += size_of(at(input));
+        }
+        if (std::string error = convert(tools_.fonttosfnt, args, run.faces[0], bytes);
+            !error.empty())
+            return error;
+        if (::access(output.c_str(), F_OK) != 0) return "fonttosfnt wrote no " + run.output;
         if (plan_.epoch) return set_file_head_dates(output, *plan_.epoch);
         return {};
     }
@@ -224,8 +289,22 @@ class FamilyRun {
     const FamilyPlan& plan_;
     const std::vector<std::string>& texts_;
     const Converters& tools_;
+    const Deadlines& deadlines_;
     fs::path stage_;
 };
+
+std::string signal_name(int signo) {
+    switch (signo) {
+        case SIGINT:
+            return "SIGINT";
+        case SIGTERM:
+            return "SIGTERM";
+        case SIGHUP:
+            return "SIGHUP";
+        default:
+            return "signal " + std::to_string(signo);
+    }
+}
 
 unsigned processors() {
     const long online = ::sysconf(_SC_NPROCESSORS_ONLN);
@@ -236,6 +315,8 @@ unsigned processors() {
 int run_family(const FamilyOptions& options, ByteSink& out, ByteSink& err) {
     std::string error;
     const std::optional<std::int64_t> epoch = source_date_epoch(error);
+    if (!error.empty()) return fail(err, error);
+    const Deadlines deadlines = converter_deadlines(error);
     if (!error.empty()) return fail(err, error);
 
     std::vector<SizeEntry> sizes;
@@ -270,17 +351,31 @@ int run_family(const FamilyOptions& options, ByteSink& out, ByteSink& err) {
     if (plan.formats.bdf) kept.push_back("bdf");
     if (plan.formats.pcf) kept.push_back("pcf");
     if (plan.formats.otb) kept.push_back("otb");
-    if (std::string problem = check_target(dir, kept); !problem.empty()) return fail(err, problem);
-    Stage stage(dir);
+    const Target target = resolve_target(dir, kept);
+    if (!target.error.empty()) return fail(err, target.error);
+    const StopSignals signals;
+    Stage stage(target);
+    if (!stage.removed().empty()) {
+        std::string names;
+        for (const std::string& name : stage.removed())
+            names += (names.empty() ? "" : ", ") + name;
+        err.put("glyphfamily: removed what interrupted runs left: " + names + "\n");
+        err.flush();
+    }
     if (!stage.error().empty()) return fail(err, stage.error());
     for (const char* folder : {"bdf", "pcf", "otb", "work"})
         stage.folder(folder);
 
-    const FamilyRun run(plan, texts, tools, fs::absolute(stage.path()));
-    if (std::string problem = run_jobs(run.jobs(), options.jobs ? options.jobs : processors());
-        !problem.empty())
-        return fail(err, problem);
-    if (std::string problem = stage.commit(kept); !problem.empty()) return fail(err, problem);
+    const FamilyRun run(plan, texts, tools, deadlines, fs::absolute(stage.path()));
+    std::string problem = run_jobs(run.jobs(), options.jobs ? options.jobs : processors());
+    // A signal during the commit undoes it; one after it finds the run done.
+    if (problem.empty()) problem = stage.commit();
+    if (const int signo = stop_signal(); signo && !problem.empty()) {
+        err.put("glyphfamily: stopped by " + signal_name(signo) + "; " + dir + " is as it was\n");
+        err.flush();
+        return 128 + signo;
+    }
+    if (!problem.empty()) return fail(err, problem);
     out.put(summary_text(plan, dir));
     out.flush();
     return 0;
