@@ -30,6 +30,31 @@ bool parse_jobs(const std::string& text, unsigned& jobs) {
     return error == std::errc() && end == text.data() + text.size() && jobs >= 1 && jobs <= 1024;
 }
 
+// The options of a plan's own steps: --face WORD, --otb WORD, --fontconfig
+// FAMILY, --slope N, --date SECONDS.
+std::string take_step_option(const std::string& name, const std::string& value,
+                             FamilyOptions& options) {
+    const auto number = [&](std::int64_t low, std::int64_t high, std::int64_t& into) {
+        std::int64_t read = 0;
+        const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), read);
+        if (error != std::errc() || end != value.data() + value.size() || read < low ||
+            read > high)
+            return "--" + name + ": '" + value + "' is not a number from " + std::to_string(low) +
+                   " to " + std::to_string(high);
+        into = read;
+        return std::string();
+    };
+    if (name == "slope") return number(1, 16, options.slope);
+    if (name == "date") return number(0, 253402300799, options.date);
+    if (!options.step.empty()) return "--" + name + ": only one step at a time";
+    if (name != "fontconfig" && value != "regular" && value != "bold" && value != "oblique" &&
+        value != "bold-oblique")
+        return "--" + name + ": '" + value + "' is none of regular, bold, oblique, bold-oblique";
+    options.step = name;
+    options.step_value = value;
+    return {};
+}
+
 }  // namespace
 
 std::string family_usage() {
@@ -45,7 +70,16 @@ std::string family_usage() {
            "      --install       then install the OpenType files for the user's fontconfig\n"
            "      --bold OPTS     glyphstout's options instead of the chosen ones\n"
            "      --oblique OPTS  glyphslope's options instead of the chosen ones\n"
-           "  -h, --help      display this help and exit\n";
+           "  -h, --help      display this help and exit\n"
+           "\n"
+           "The steps of a plan (-n) that glyphfamily carries out itself:\n"
+           "      --face FACE [--bold OPTS] [--oblique OPTS] FONT\n"
+           "                      write a derived face (bold, oblique, bold-oblique)\n"
+           "                      named as glyphfamily names it\n"
+           "      --otb FACE [--slope N] [--date SECONDS] FACE.bdf...\n"
+           "                      write an OpenType bitmap file, a strike per BDF face\n"
+           "      --fontconfig FAMILY\n"
+           "                      write the fontconfig file that accepts the family\n";
 }
 
 std::string split_filter_options(const std::string& text, OptionSet set,
@@ -106,6 +140,24 @@ ParsedOptions parse_family_options(std::span<const std::string> args) {
             }
             if (name == "install" && equals == std::string::npos) {
                 options.install = true;
+                continue;
+            }
+            if (name == "face" || name == "otb" || name == "fontconfig" || name == "slope" ||
+                name == "date") {
+                std::string value;
+                if (equals != std::string::npos) {
+                    value = arg.substr(equals + 1);
+                } else if (i + 1 < args.size()) {
+                    value = args[++i];
+                } else {
+                    parsed.error = "option '--" + name + "' requires an argument";
+                    return parsed;
+                }
+                if (std::string problem = take_step_option(name, value, options);
+                    !problem.empty()) {
+                    parsed.error = std::move(problem);
+                    return parsed;
+                }
                 continue;
             }
             if (name != "bold" && name != "oblique") {
@@ -176,7 +228,8 @@ ParsedOptions parse_family_options(std::span<const std::string> args) {
             break;
         }
     }
-    if (!options.help && options.fonts.empty()) parsed.error = "no FONT given";
+    if (!options.help && options.fonts.empty() && options.step != "fontconfig")
+        parsed.error = "no FONT given";
     return parsed;
 }
 

@@ -21,6 +21,12 @@ struct FamilyOptions {
     unsigned jobs = 0;           // 0: one per processor
     bool dry_run = false;
     bool install = false;  // --install: the OpenType files into the user's fonts
+    // One step of a plan instead of a whole run: "face" (--face WORD FONT),
+    // "otb" (--otb WORD FACE...) or "fontconfig" (--fontconfig FAMILY).
+    std::string step;
+    std::string step_value;  // the face's word, or the family
+    std::int64_t slope = 3;  // --slope: rows per step of the slanted faces
+    std::int64_t date = 0;   // --date: seconds since 1970 for the OpenType files
     bool help = false;
     std::optional<std::vector<std::string>> bold, oblique;  // --bold, --oblique
 };

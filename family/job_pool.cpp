@@ -8,6 +8,8 @@
 #include <set>
 #include <thread>
 
+#include "stop_signal.hpp"
+
 namespace glyph::family {
 namespace {
 
@@ -43,6 +45,7 @@ std::string run_jobs(const std::vector<Job>& jobs, unsigned threads) {
         std::unique_lock lock(mutex);
         for (;;) {
             changed.wait(lock, [&] { return failed || !ready.empty() || running == 0; });
+            if (stop_signal()) failed = true;    // the run is interrupted: start nothing more
             if (failed || ready.empty()) break;  // stopped, or nothing more can start
             const std::size_t index = *ready.begin();
             ready.erase(ready.begin());

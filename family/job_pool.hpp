@@ -14,7 +14,8 @@ struct Job {
 };
 
 // Runs every job once the jobs it comes after have succeeded, on at most
-// `threads` threads, lower indices first. After a failure no job starts.
+// `threads` threads, lower indices first. After a failure, or once a stop
+// signal has come (stop_signal.hpp), no job starts.
 // Returns the message of the first failed job in the list, or an empty string.
 std::string run_jobs(const std::vector<Job>& jobs, unsigned threads);
 

@@ -21,6 +21,8 @@ struct FontRecipe {
     bool inset = false;
     std::vector<int> codes = {};  // default: 0, 32..126 and a few beyond
     unsigned seed = 1;
+    std::string weight = "Medium";  // in the FONT name and WEIGHT_NAME
+    std::string slant = "R";
 };
 
 inline std::string make_font(const FontRecipe& recipe) {
@@ -41,10 +43,11 @@ inline std::string make_font(const FontRecipe& recipe) {
     }
     const int height = recipe.pixel_size, ascent = height - recipe.descent;
     const char spacing = recipe.spacing ? recipe.spacing : 'P';
-    std::string xlfd =
-        "-Test-" + recipe.family + "-Medium-R-Normal--" + std::to_string(recipe.pixel_size) + "-" +
-        std::to_string(recipe.pixel_size * 10) + "-75-75-" + std::string(1, spacing) + "-" +
-        std::to_string(recipe.width * 10) + "-" + recipe.registry + "-" + recipe.encoding;
+    std::string xlfd = "-Test-" + recipe.family + "-" + recipe.weight + "-" + recipe.slant +
+                       "-Normal--" + std::to_string(recipe.pixel_size) + "-" +
+                       std::to_string(recipe.pixel_size * 10) + "-75-75-" +
+                       std::string(1, spacing) + "-" + std::to_string(recipe.width * 10) + "-" +
+                       recipe.registry + "-" + recipe.encoding;
     std::string glyphs;
     for (int code : codes) {
         const int advance =
@@ -82,8 +85,8 @@ inline std::string make_font(const FontRecipe& recipe) {
                        std::to_string(-recipe.descent) + "\n";
     std::vector<std::string> properties = {"FOUNDRY \"Test\"",
                                            "FAMILY_NAME \"" + recipe.family + "\"",
-                                           "WEIGHT_NAME \"Medium\"",
-                                           "SLANT \"R\"",
+                                           "WEIGHT_NAME \"" + recipe.weight + "\"",
+                                           "SLANT \"" + recipe.slant + "\"",
                                            "SETWIDTH_NAME \"Normal\"",
                                            "ADD_STYLE_NAME \"\"",
                                            "PIXEL_SIZE " + std::to_string(recipe.pixel_size),
