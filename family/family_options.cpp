@@ -37,8 +37,7 @@ std::string take_step_option(const std::string& name, const std::string& value,
     const auto number = [&](std::int64_t low, std::int64_t high, std::int64_t& into) {
         std::int64_t read = 0;
         const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), read);
-        if (error != std::errc() || end != value.data() + value.size() || read < low ||
-            read > high)
+        if (error != std::errc() || end != value.data() + value.size() || read < low || read > high)
             return "--" + name + ": '" + value + "' is not a number from " + std::to_string(low) +
                    " to " + std::to_string(high);
         into = read;

@@ -265,7 +265,7 @@ void take_folder_sizes(FamilyPlan& plan, std::vector<SizeEntry> in_folder) {
 std::string install_text(const FamilyPlan& plan, const std::string& dir) {
     const std::string fonts = "~/.local/share/fonts/" + shell_word(file_name_of(plan.family));
     const std::string conf_d = "~/.config/fontconfig/conf.d";
-    std::string text = "Install for fontconfig: glyphfamily --install, or: mkdir -p " + fonts +
+    std::string text = "Install for fontconfig (or run again with --install): mkdir -p " + fonts +
                        " " + conf_d + " && cp";
     for (const std::string& name : plan.otb_names)
         text += " " + shell_word(dir + "/otb/" + name);
