@@ -40,8 +40,10 @@ std::string fontconfig_file_text(const std::string& family) {
            "<!DOCTYPE fontconfig SYSTEM \"urn:fontconfig:fonts.dtd\">\n"
            "<!-- The bitmap fonts of the family \"" +
            name +
-           "\": accepted, although bitmap fonts\n"
-           "     are rejected by default. Remove this file to reject them again. -->\n"
+           "\" in OpenType files\n"
+           "     accepted, although bitmap fonts are rejected by default; the\n"
+           "     family's fonts of other formats stay as the system has them.\n"
+           "     Remove this file to reject them again. -->\n"
            "<fontconfig>\n"
            "  <selectfont>\n"
            "    <acceptfont>\n"
@@ -49,6 +51,7 @@ std::string fontconfig_file_text(const std::string& family) {
            "        <patelt name=\"family\"><string>" +
            name +
            "</string></patelt>\n"
+           "        <patelt name=\"fontformat\"><string>TrueType</string></patelt>\n"
            "        <patelt name=\"scalable\"><bool>false</bool></patelt>\n"
            "      </pattern>\n"
            "    </acceptfont>\n"

@@ -12,8 +12,8 @@ namespace glyph::family {
 // only from names that begin with a digit.
 std::string fontconfig_file_name(const std::string& family);
 
-// The file's text: an accepted pattern of the family's fonts that are not
-// scalable. The family name is escaped as XML.
+// The file's text: an accepted pattern of the family's bitmap fonts in
+// OpenType files. The family name is escaped as XML.
 std::string fontconfig_file_text(const std::string& family);
 
 // A text escaped for XML character data and attribute values.
