@@ -42,8 +42,9 @@ std::string family_usage() {
            "  -f LIST         formats, comma-separated from bdf, pcf, otb (default: all)\n"
            "  -j N            run N jobs at once (default: one per processor)\n"
            "  -n              print the plan and write nothing\n"
-           "      --bold OPTS     glyphstout's options instead of the chosen ones\n"
-           "      --oblique OPTS  glyphslope's options instead of the chosen ones\n"
+           "      --bold OPTS     glyphstout's options (-l -r -L -R -w) instead of the\n"
+           "                      chosen ones\n"
+           "      --oblique OPTS  glyphslope's options (-b -s N) instead of the chosen ones\n"
            "  -h, --help      display this help and exit\n";
 }
 
