@@ -337,7 +337,10 @@ class FontReader {
                 break;
             case Part::glyph:
             case Part::bitmap:
-                return no_endchar(font.glyphs.back());
+                // A file cut short: how much of it came.
+                return no_endchar(font.glyphs.back()) + ": the text ends at line " +
+                       std::to_string(line_number_) + " (CHARS " + std::to_string(font.chars) +
+                       ", " + std::to_string(font.glyphs.size() - 1) + " whole glyphs)";
             case Part::glyphs:
             case Part::done:
                 break;

@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
-# Smoke fuzzing for CI: builds the libFuzzer harnesses (the three filters', and
-# glyphpreview's when FreeType and libpng are installed) with clang,
-# AddressSanitizer and UndefinedBehaviorSanitizer in BUILD_DIR, then runs each
-# for about a minute (FUZZ_SECONDS) on a scratch copy of the seed and
-# regression corpora. Any crash, sanitizer report, timeout, memory blow-up or
-# broken property fails the script; the inputs at fault are copied to
-# BUILD_DIR/fuzz-findings/.
+# Smoke fuzzing for CI: builds the libFuzzer harnesses (the three filters',
+# glyphfamily's font reader's, and glyphpreview's when FreeType and libpng
+# are installed) with clang, AddressSanitizer and UndefinedBehaviorSanitizer
+# in BUILD_DIR, then runs each for about a minute (FUZZ_SECONDS) on a scratch
+# copy of the seed and regression corpora. Any crash, sanitizer report,
+# timeout, memory blow-up or broken property fails the script; the inputs at
+# fault are copied to BUILD_DIR/fuzz-findings/.
 set -euo pipefail
 
 if [ $# -ne 1 ]; then
@@ -15,7 +15,7 @@ fi
 build=$1
 src=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 seconds=${FUZZ_SECONDS:-60}
-tools="glyphstout glyphslope glyphstoutslope"
+tools="glyphstout glyphslope glyphstoutslope bdf_font"
 
 cmake -S "$src" -B "$build" -DGLYPH_FUZZ=ON -DGLYPH_TESTS=OFF \
     -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo

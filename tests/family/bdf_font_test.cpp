@@ -105,7 +105,7 @@ TEST(BdfFontReader, RefusesTextsThatAreNoWholeFont) {
         {"no CHARS", edited(good, "CHARS 2\n", ""), "STARTCHAR before CHARS"},
         {"truncated in a keyword", truncated, "CHARS 2, but 1 glyph (the text ends at line 22"},
         {"truncated in a glyph", good.substr(0, good.find("4g")),
-         "glyph A (line 13) has no ENDCHAR"},
+         "glyph A (line 13) has no ENDCHAR: the text ends at line 18 (CHARS 2, 0 whole glyphs)"},
         {"a glyph without ENDCHAR", edited(good, "A\nENDCHAR\n", "A\n"),
          "glyph A (line 13) has no ENDCHAR"},
         {"more glyphs than CHARS", edited(good, "CHARS 2", "CHARS 1"), "CHARS 1, but 2 glyphs"},
