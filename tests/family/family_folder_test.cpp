@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <regex>
 #include <set>
 
@@ -36,6 +37,18 @@ struct Scratch {
         return file;
     }
     fs::path path;
+};
+
+// Sets an environment variable (or unsets it, given no value) for the life of
+// the object.
+struct EnvSetting {
+    EnvSetting(const char* name, const char* value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old;
+        value ? setenv(name, value, 1) : unsetenv(name);
+    }
+    ~EnvSetting() { old_ ? setenv(name_, old_->c_str(), 1) : unsetenv(name_); }
+    const char* name_;
+    std::optional<std::string> old_;
 };
 
 RunResult family(std::vector<std::string> args) {
@@ -235,11 +248,11 @@ TEST(FamilyInstall, FontconfigListsTheFamilyOnAStockSystem) {
     fs::create_directories(home);
     const std::string env_home = home.string();
     const std::string cache = (home / ".cache").string();
-    setenv("HOME", env_home.c_str(), 1);
-    unsetenv("XDG_DATA_HOME");
-    unsetenv("XDG_CONFIG_HOME");
-    setenv("XDG_CACHE_HOME", cache.c_str(), 1);
-    unsetenv("FONTCONFIG_FILE");
+    const EnvSetting settings[] = {{"HOME", env_home.c_str()},
+                                   {"XDG_DATA_HOME", nullptr},
+                                   {"XDG_CONFIG_HOME", nullptr},
+                                   {"XDG_CACHE_HOME", cache.c_str()},
+                                   {"FONTCONFIG_FILE", nullptr}};
     const std::string a =
         scratch.write("i12.bdf", make_font({.family = "Instest", .pixel_size = 12}));
     const std::string b =
