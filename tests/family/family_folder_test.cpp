@@ -13,12 +13,16 @@
 #include <regex>
 #include <set>
 
+#include "bdf_font.hpp"
 #include "child_process.hpp"
 #include "file_io.hpp"
 #include "fontconfig_file.hpp"
 #include "test_fonts.hpp"
 #include "tool_harness.hpp"
 #include "tools.hpp"
+#if GLYPH_TEST_FREETYPE
+#include "ft_ink.hpp"
+#endif
 
 namespace glyph::test {
 namespace {
@@ -67,6 +71,10 @@ std::string read(const fs::path& path) {
     std::string text;
     family::read_file(path.string(), text);
     return text;
+}
+
+std::string read_file_text(const std::string& path) {
+    return read(path);
 }
 
 std::map<std::string, std::string> tree(const fs::path& root) {
@@ -277,6 +285,74 @@ TEST(FamilyInstall, FontconfigListsTheFamilyOnAStockSystem) {
     EXPECT_NE((mono.messages + cell.messages).find("Instest"), std::string::npos)
         << mono.messages << cell.messages;
 }
+
+#if GLYPH_TEST_FREETYPE
+// Fonts of other charsets reach their Unicode code points through the
+// system's X encodings: a JIS X 0208 font and a Cyrillic one from Debian's
+// packages, glyph for glyph against their BDF.
+TEST(FamilyOtb, CharsetsMapToTheirUnicodeCodePoints) {
+    NEED_CONVERTERS();
+    if (!have("pcf2bdf")) GTEST_SKIP() << "pcf2bdf is not installed";
+    struct Case {
+        const char* pcf;  // under /usr/share/fonts/X11/misc
+        const char* package;
+        int pixel_size;
+        std::vector<std::pair<long, unsigned long>> codes;  // ENCODING, code point
+    };
+    const std::vector<Case> cases = {
+        {"k20m.pcf.gz",
+         "xfonts-kappa20",
+         20,
+         {{0x3021, 0x4E9C}, {0x2422, 0x3042}, {0x2121, 0x3000}}},
+        // Debian ships its Cronyx fonts under ISO10646-1; KOI8-R itself is in
+        // the charset map's own table.
+        {"koi12x24_c.pcf.gz",
+         "xfonts-cronyx-misc",
+         24,
+         {{0x430, 0x0430}, {0x42A, 0x042A}, {0x41, 0x41}}},
+    };
+    Scratch scratch;
+    int checked = 0;
+    for (const Case& c : cases) {
+        const std::string pcf = std::string("/usr/share/fonts/X11/misc/") + c.pcf;
+        if (!fs::exists(pcf)) {
+            ADD_FAILURE() << pcf << " is missing: apt-get install " << c.package;
+            continue;
+        }
+        const std::string bdf = (scratch.path / (std::string(c.pcf) + ".bdf")).string();
+        ASSERT_TRUE(family::run_child(*family::find_on_path("pcf2bdf", std::getenv("PATH")),
+                                      {"pcf2bdf", "-o", bdf, pcf})
+                        .ok);
+        const fs::path out = scratch.path / c.pcf;
+        const RunResult made = family({"-f", "otb", "-o", out.string(), bdf});
+        ASSERT_EQ(made.status, 0) << made.err;
+        fs::path otb;
+        for (const auto& entry : fs::directory_iterator(out / "otb"))
+            if (entry.path().filename().string().find("-Regular") != std::string::npos)
+                otb = entry.path();
+        const FaceInk read = read_ink(otb.string(), c.pixel_size);
+        ASSERT_EQ(read.error, "");
+        const family::BdfReadResult font = family::read_bdf_font(read_file_text(bdf));
+        ASSERT_EQ(font.error, "");
+        for (const auto& [encoding, code_point] : c.codes) {
+            SCOPED_TRACE(std::string(c.pcf) + " " + std::to_string(encoding));
+            const auto glyph = std::find_if(font.font.glyphs.begin(), font.font.glyphs.end(),
+                                            [&](const auto& g) { return g.encoding == encoding; });
+            ASSERT_NE(glyph, font.font.glyphs.end());
+            Ink want{glyph->dwidth_x, {}};
+            for (std::int64_t row = 0; row < glyph->box.height; ++row)
+                for (std::int64_t column = 0; column < glyph->box.width; ++column)
+                    if (glyph->pixel(column, row))
+                        want.pixels.emplace_back(glyph->box.x + column,
+                                                 glyph->box.y + glyph->box.height - row);
+            ASSERT_TRUE(read.glyphs.count(code_point));
+            EXPECT_EQ(read.glyphs.at(code_point), want);
+            ++checked;
+        }
+    }
+    EXPECT_EQ(checked, 6);
+}
+#endif
 
 }  // namespace
 }  // namespace glyph::test
