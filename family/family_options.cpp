@@ -25,6 +25,22 @@ bool parse_formats(const std::string& list, Formats& formats) {
     return true;
 }
 
+// Pixel sizes separated by commas, added to those given before.
+bool parse_sizes(const std::string& list, std::vector<int>& sizes) {
+    std::size_t at = 0;
+    do {
+        std::size_t end = list.find(',', at);
+        if (end == std::string::npos) end = list.size();
+        int size = 0;
+        const auto [stop, error] = std::from_chars(list.data() + at, list.data() + end, size);
+        if (error != std::errc() || stop != list.data() + end || size < 1 || size > 65535)
+            return false;
+        sizes.push_back(size);
+        at = end + 1;
+    } while (at <= list.size());
+    return true;
+}
+
 bool parse_jobs(const std::string& text, unsigned& jobs) {
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), jobs);
     return error == std::errc() && end == text.data() + text.size() && jobs >= 1 && jobs <= 1024;
@@ -57,7 +73,7 @@ std::string take_step_option(const std::string& name, const std::string& value,
 }  // namespace
 
 std::string family_usage() {
-    return "Usage: glyphfamily [OPTION]... FONT.bdf...\n"
+    return "Usage: glyphfamily [OPTION]... FONT...\n"
            "Make the bold, oblique and bold oblique faces of a regular BDF font, one or\n"
            "more sizes of one family, and convert all four to installable formats.\n"
            "\n"
@@ -66,6 +82,8 @@ std::string family_usage() {
            "  -f LIST         formats, comma-separated from bdf, pcf, otb (default: all)\n"
            "  -j N            run N jobs at once (default: one per processor)\n"
            "  -n              print the plan and write nothing\n"
+           "  -z SIZES        of a font of several strikes (OpenType), only these pixel\n"
+           "                  sizes, separated by commas (default: every strike)\n"
            "      --install       then install the OpenType files for the user's fontconfig\n"
            "      --bold OPTS     glyphstout's options (-l -r -L -R -w) instead of the\n"
            "                      chosen ones\n"
@@ -193,7 +211,7 @@ ParsedOptions parse_family_options(std::span<const std::string> args) {
                 options.help = true;
                 continue;
             }
-            if (letter != 'o' && letter != 'f' && letter != 'j') {
+            if (letter != 'o' && letter != 'f' && letter != 'j' && letter != 'z') {
                 parsed.error = std::string("invalid option -- '") + letter + "'";
                 return parsed;
             }
@@ -221,6 +239,11 @@ ParsedOptions parse_family_options(std::span<const std::string> args) {
                     return parsed;
                 }
                 options.formats_given = true;
+            } else if (letter == 'z') {
+                if (!parse_sizes(value, options.strikes)) {
+                    parsed.error = "-z: '" + value + "' is not a list of pixel sizes";
+                    return parsed;
+                }
             } else if (!parse_jobs(value, options.jobs)) {
                 parsed.error = "-j: '" + value + "' is not a number of jobs from 1 to 1024";
                 return parsed;

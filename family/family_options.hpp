@@ -19,6 +19,7 @@ struct FamilyOptions {
     bool formats_given = false;  // -f: a missing converter is an error
     std::string out_dir;         // empty: named after the family
     unsigned jobs = 0;           // 0: one per processor
+    std::vector<int> strikes;    // -z: the strikes of fonts of several; empty: all
     bool dry_run = false;
     bool install = false;  // --install: the OpenType files into the user's fonts
     // One step of a plan instead of a whole run: "face" (--face WORD FONT),

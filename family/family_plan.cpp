@@ -135,9 +135,14 @@ class StepMaker {
     std::size_t add_face(std::size_t size, Face face) {
         const SizeEntry& entry = plan_.sizes[size];
         // A name that begins with "-" would read as an option.
-        const std::string input = entry.path.starts_with("-") ? "./" + entry.path : entry.path;
+        const std::string given = entry.path.starts_with("-") ? "./" + entry.path : entry.path;
+        // A converted font's faces are made from its BDF, the first step.
+        const std::string input = entry.strike ? face_file(size, Face::regular) : given;
         std::vector<std::string> command;
-        if (face == Face::regular) {
+        std::vector<std::size_t> after;
+        if (face == Face::regular && entry.strike) {
+            command = {"glyphbdf", "-z", std::to_string(*entry.strike), given};
+        } else if (face == Face::regular) {
             command = {"cat", input};
         } else if (filters_name_it(entry.name)) {
             command = face_options(entry.options, face);
@@ -154,7 +159,9 @@ class StepMaker {
                        "--",
                        input};
         }
-        return add({std::move(command)}, face_file(size, face), {});
+        if (face != Face::regular && entry.strike)
+            after.push_back(face_steps_.at({size, Face::regular}));
+        return add({std::move(command)}, face_file(size, face), std::move(after));
     }
 
     std::size_t add_pcf(std::size_t size, Face face) {

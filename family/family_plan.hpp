@@ -47,6 +47,9 @@ struct SizeEntry {
     // share their OpenType files.
     std::vector<char32_t> coverage;
     bool in_folder = false;  // an earlier run's: nothing to make, only to read
+    // A strike of a font of another format (PCF, OpenType), converted to BDF
+    // by glyphbdf as the first step: its pixel size.
+    std::optional<int> strike;
 };
 
 // One command of the plan.

@@ -22,6 +22,10 @@
 #include "face_choice.hpp"
 #include "face_names.hpp"
 #include "failure.hpp"
+#if GLYPH_FAMILY_READING
+#include "font_to_bdf.hpp"
+#include "glyphbdf.hpp"
+#endif
 #include "family_options.hpp"
 #include "family_plan.hpp"
 #include "family_steps.hpp"
@@ -133,9 +137,14 @@ std::string find_converters(Converters& tools, Formats& formats, bool given, Byt
     return need(formats.pcf, "pcf", {&tools.bdftopcf, &tools.gzip, &tools.mkfontdir});
 }
 
+// A font's file name without the extensions of the formats read.
 std::string stem_of(const std::string& path) {
     std::string name = fs::path(path).filename().string();
-    if (name.size() > 4 && name.ends_with(".bdf")) name.resize(name.size() - 4);
+    for (const char* extension : {".gz", ".bdf", ".pcf", ".otb", ".ttf", ".otf"}) {
+        const std::string_view ending = extension;
+        if (name.size() > ending.size() && name.ends_with(ending))
+            name.resize(name.size() - ending.size());
+    }
     return name;
 }
 
@@ -145,6 +154,9 @@ EntryFunction own_program(const std::string& name) {
     if (name == "glyphslope") return run_glyphslope;
     if (name == "glyphstoutslope") return run_glyphstoutslope;
     if (name == "glyphfamily") return run_glyphfamily;
+#if GLYPH_FAMILY_READING
+    if (name == "glyphbdf") return run_glyphbdf;
+#endif
     return nullptr;
 }
 
@@ -345,20 +357,75 @@ unsigned processors() {
     return std::max(1u, std::thread::hardware_concurrency());
 }
 
-// A regular face as given, read whole and surveyed.
+// A regular face as given, read whole: a BDF font, or a strike of a font of
+// another format converted to BDF.
 struct GivenFont {
     std::string path;
+    std::string stem;
+    std::optional<int> strike;
     std::string text;
     BdfFont font;
 };
 
 std::string read_given(const std::string& path, GivenFont& given) {
     given.path = path;
-    if (std::string problem = read_file(path, given.text); !problem.empty()) return problem;
+    if (given.text.empty()) {
+        if (std::string problem = read_file(path, given.text); !problem.empty()) return problem;
+    }
     BdfReadResult read = read_bdf_font(given.text);
     if (!read.error.empty()) return path + ": " + read.error;
     given.font = std::move(read.font);
     return {};
+}
+
+bool is_bdf(std::string_view text) {
+    const std::size_t start = text.find_first_not_of(" \t\r\n");
+    return start != std::string_view::npos && text.substr(start).starts_with("STARTFONT");
+}
+
+// The regular faces of an input: a BDF font as it is, or every strike (of
+// those -z names) of a font FreeType reads, converted as glyphbdf does.
+std::string read_input(const std::string& path, const std::vector<int>& wanted,
+                       std::vector<GivenFont>& fonts) {
+    GivenFont given;
+    given.stem = stem_of(path);
+    if (std::string problem = read_file(path, given.text); !problem.empty()) return problem;
+    if (is_bdf(given.text)) {
+        std::string problem = read_given(path, given);
+        fonts.push_back(std::move(given));
+        return problem;
+    }
+#if GLYPH_FAMILY_READING
+    try {
+        const std::vector<reading::StrikeInfo> strikes = reading::list_strikes(path);
+        std::size_t taken = 0;
+        for (const reading::StrikeInfo& strike : strikes) {
+            if (!wanted.empty() &&
+                std::find(wanted.begin(), wanted.end(), strike.pixel_size) == wanted.end())
+                continue;
+            GivenFont converted;
+            converted.stem = given.stem;
+            if (strikes.size() > 1) converted.stem += "-" + std::to_string(strike.pixel_size);
+            converted.strike = strike.pixel_size;
+            converted.text = reading::font_to_bdf(path, strike.pixel_size);
+            if (std::string problem = read_given(path, converted); !problem.empty()) return problem;
+            fonts.push_back(std::move(converted));
+            ++taken;
+        }
+        if (taken == 0) {
+            std::string sizes;
+            for (const reading::StrikeInfo& strike : strikes)
+                sizes += (sizes.empty() ? "" : ", ") + std::to_string(strike.pixel_size);
+            return path + ": no strike of the sizes -z gives; it has " + sizes;
+        }
+        return {};
+    } catch (const reading::FontError& problem) {
+        return path + ": " + problem.message;
+    }
+#else
+    (void)wanted;
+    return read_given(path, given);
+#endif
 }
 
 // A size of the plan from a font read whole: `error` says why it cannot be one.
@@ -447,16 +514,17 @@ int run_family(const FamilyOptions& options, ByteSink& out, ByteSink& err) {
     const Deadlines deadlines = converter_deadlines(error);
     if (!error.empty()) return fail(err, error);
 
-    std::vector<GivenFont> given(options.fonts.size());
-    PlanInputs inputs;
-    for (std::size_t i = 0; i < options.fonts.size(); ++i) {
-        if (std::string problem = read_given(options.fonts[i], given[i]); !problem.empty())
+    std::vector<GivenFont> given;
+    for (const std::string& path : options.fonts)
+        if (std::string problem = read_input(path, options.strikes, given); !problem.empty())
             return fail(err, problem);
+    PlanInputs inputs;
+    for (const GivenFont& font : given) {
         SizeEntry size;
-        if (std::string problem =
-                size_entry(options.fonts[i], stem_of(options.fonts[i]), given[i].font, size);
+        if (std::string problem = size_entry(font.path, font.stem, font.font, size);
             !problem.empty())
             return fail(err, problem);
+        size.strike = font.strike;
         inputs.sizes.push_back(std::move(size));
     }
     const FontSurvey& first = inputs.sizes.front().survey;
@@ -475,7 +543,8 @@ int run_family(const FamilyOptions& options, ByteSink& out, ByteSink& err) {
     inputs.in_folder = folder_sizes(fs::path(dir) / "bdf", first.family);
     std::map<std::string, const std::string*> texts;
     for (const GivenFont& font : given)
-        texts[font.path.starts_with("-") ? "./" + font.path : font.path] = &font.text;
+        if (!font.strike)
+            texts[font.path.starts_with("-") ? "./" + font.path : font.path] = &font.text;
 
     if (options.dry_run) {
         inputs.out_root = dir;
