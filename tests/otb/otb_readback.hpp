@@ -23,6 +23,10 @@ namespace glyph::test {
 inline Ink bdf_ink(const family::BdfGlyph& glyph) {
     Ink ink;
     ink.advance = static_cast<long>(glyph.dwidth_x);
+    if (glyph.box.width <= 0 || glyph.box.height <= 0 ||
+        glyph.rows.size() < static_cast<std::size_t>(glyph.box.height) * glyph.row_bytes ||
+        glyph.row_bytes < static_cast<std::size_t>(glyph.box.width + 7) / 8)
+        return ink;  // no picture that a reader could draw
     for (std::int64_t row = 0; row < glyph.box.height; ++row)
         for (std::int64_t column = 0; column < glyph.box.width; ++column)
             if (glyph.pixel(column, row))
