@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "bdf_font.hpp"
@@ -37,9 +38,10 @@ inline Ink bdf_ink(const family::BdfGlyph& glyph) {
 
 class FtFace {
   public:
-    explicit FtFace(const std::vector<std::uint8_t>& bytes) {
+    // FreeType reads the bytes as long as the face is open: the face keeps them.
+    explicit FtFace(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)) {
         if (FT_Init_FreeType(&library_) != 0) return;
-        if (FT_New_Memory_Face(library_, bytes.data(), static_cast<FT_Long>(bytes.size()), 0,
+        if (FT_New_Memory_Face(library_, bytes_.data(), static_cast<FT_Long>(bytes_.size()), 0,
                                &face_) != 0)
             face_ = nullptr;
     }
@@ -52,6 +54,7 @@ class FtFace {
     FT_Face get() const { return face_; }
 
   private:
+    std::vector<std::uint8_t> bytes_;
     FT_Library library_ = nullptr;
     FT_Face face_ = nullptr;
 };
