@@ -57,7 +57,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     style.rows_per_step = static_cast<std::int64_t>(1 + size % 16);
     style.date = static_cast<std::int64_t>(size) * 86400;
     std::vector<glyph::otb::OtbStrike> strikes = {identity_strike(read.font)};
-    if (size & 4) strikes.push_back(strikes.front());  // two strikes of one size
+    // A second strike: the same glyphs called a pixel larger.
+    glyph::family::BdfFont larger = read.font;
+    if (size & 4) {
+        const auto pixel_size = read.font.integer("PIXEL_SIZE");
+        const std::int64_t ppem =
+            pixel_size && *pixel_size > 0 ? *pixel_size : read.font.font_box.height;
+        std::erase_if(larger.properties, [](const auto& p) { return p.name == "PIXEL_SIZE"; });
+        larger.properties.push_back({"PIXEL_SIZE", std::to_string(ppem + 1), false});
+        strikes.push_back(identity_strike(larger));
+    }
 
     const glyph::otb::OtbResult result = glyph::otb::write_otb(strikes, style);
     if (!result.error.empty()) {

@@ -342,6 +342,9 @@ TEST(OtbWriter, RefusesWhatTheFileCannotHold) {
                  strike.chars[1].first = U'A';
          },
          {"glyph g66", "twice"}},
+        {"two strikes of one size",
+         [](auto& fonts, auto&, auto&) { fonts[1].properties[0].value = "8"; },
+         {"-Test-Two-8 and -Test-Two-16", "both 8 pixels"}},
         {"slanted without a slope",
          [](auto&, auto&, auto& style) { style.slanted = true; },
          {"Two", "slope"}},
