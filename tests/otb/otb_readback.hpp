@@ -60,7 +60,9 @@ class FtFace {
 };
 
 // Every BMP character of the selected strike maps to the same glyph through
-// the format 4 subtable (platform 3, encoding 1) as through format 12.
+// the format 4 subtable (platform 3, encoding 1) as through format 12, but
+// that a font of more runs of characters than format 4 holds keeps the first
+// ones there.
 inline std::string check_bmp_map(FT_Face face, const otb::OtbStrike& strike) {
     FT_CharMap bmp = nullptr;
     for (int i = 0; i < face->num_charmaps; ++i)
@@ -68,11 +70,15 @@ inline std::string check_bmp_map(FT_Face face, const otb::OtbStrike& strike) {
             bmp = face->charmaps[i];
     if (bmp == nullptr || FT_Set_Charmap(face, bmp) != 0) return "no Windows BMP character map";
     FT_UInt glyph = 0;
+    bool full = false;
     for (const auto& [code, index] : strike.chars) {
         ++glyph;
-        if (code < 0xFFFF && FT_Get_Char_Index(face, code) != glyph)
-            return "U+" + std::to_string(code) + " is not glyph " + std::to_string(glyph) +
-                   " in the BMP map";
+        if (code >= 0xFFFF) break;
+        const FT_UInt read = FT_Get_Char_Index(face, code);
+        full = full || (read == 0 && glyph > 8000);
+        if (read != (full ? 0 : glyph))
+            return "U+" + std::to_string(code) + " is glyph " + std::to_string(read) + ", not " +
+                   std::to_string(glyph) + ", in the BMP map";
     }
     return {};
 }

@@ -62,6 +62,7 @@ TEST(OtbWriter, FreeTypeReadsEveryGlyphOfEveryStrike) {
         {"three sizes, supplementary planes", {8, 16, 24}, mixed},
         {"wide glyphs", {100}, code_range(0x30, 0x60), 120},
         {"sparse, two sizes", {13, 14}, sparse, 9},
+        {"more runs than format 4 holds", {6}, code_range(0x20, 0x20 + 2 * 9000, 2), 4},
     };
     unsigned seed = 1;
     for (const FaceCase& c : cases) {
