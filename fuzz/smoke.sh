@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Smoke fuzzing for CI: builds the libFuzzer harnesses (the three filters',
-# glyphfamily's font reader's, and glyphpreview's when FreeType and libpng
-# are installed) with clang, AddressSanitizer and UndefinedBehaviorSanitizer
-# in BUILD_DIR, then runs each for about a minute (FUZZ_SECONDS) on a scratch
-# copy of the seed and regression corpora. Any crash, sanitizer report,
-# timeout, memory blow-up or broken property fails the script; the inputs at
-# fault are copied to BUILD_DIR/fuzz-findings/.
+# glyphfamily's font reader's, and glyphpreview's and the OpenType writer's
+# when FreeType is installed) with clang, AddressSanitizer and
+# UndefinedBehaviorSanitizer in BUILD_DIR, then runs each for about a minute
+# (FUZZ_SECONDS) on a scratch copy of the seed and regression corpora. Any
+# crash, sanitizer report, timeout, memory blow-up or broken property fails
+# the script; the inputs at fault are copied to BUILD_DIR/fuzz-findings/.
 set -euo pipefail
 
 if [ $# -ne 1 ]; then
@@ -21,6 +21,9 @@ cmake -S "$src" -B "$build" -DGLYPH_FUZZ=ON -DGLYPH_TESTS=OFF \
     -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo
 if cmake --build "$build" --target help | grep 'fuzz_glyphpreview' >/dev/null; then
     tools="$tools glyphpreview"
+fi
+if cmake --build "$build" --target help | grep 'fuzz_otb_writer' >/dev/null; then
+    tools="$tools otb_writer"
 fi
 targets=()
 for tool in $tools; do

@@ -10,7 +10,7 @@
 namespace glyph::otb {
 
 // A strike's line metrics as the OpenType bitmap tables define them, from the
-// trimmed images.
+// trimmed images; but minAdvanceSB, see line_metrics().
 struct LineMetrics {
     std::int64_t ascender = 0, descender = 0;  // descender negative, below the baseline
     std::int64_t width_max = 0;

@@ -86,19 +86,18 @@ std::uint32_t FontBuffer::get32(std::size_t at) const {
            std::uint32_t{data_[at + 2]} << 8 | data_[at + 3];
 }
 
-void BitWriter::bit(bool set) {
-    byte_ = byte_ << 1 | (set ? 1u : 0u);
-    if (++count_ == 8) {
-        out_.u8(byte_);
-        byte_ = 0;
-        count_ = 0;
+void BitWriter::bits(unsigned bits, int count) {
+    pending_ = pending_ << count | (bits & 0xFFu) >> (8 - count);
+    count_ += count;
+    if (count_ >= 8) {
+        count_ -= 8;
+        out_.u8((pending_ >> count_) & 0xFF);
     }
 }
 
 void BitWriter::finish() {
-    if (count_ == 0) return;
-    out_.u8(byte_ << (8 - count_));
-    byte_ = 0;
+    if (count_ > 0) out_.u8((pending_ << (8 - count_)) & 0xFF);
+    pending_ = 0;
     count_ = 0;
 }
 

@@ -50,12 +50,13 @@ class FontBuffer {
 class BitWriter {
   public:
     explicit BitWriter(FontBuffer& out) : out_(out) {}
-    void bit(bool set);
+    // The `count` (at most 8) high bits of `bits`.
+    void bits(unsigned bits, int count);
     void finish();
 
   private:
     FontBuffer& out_;
-    unsigned byte_ = 0;
+    unsigned pending_ = 0;  // the low `count_` bits are waiting
     int count_ = 0;
 };
 

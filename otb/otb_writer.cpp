@@ -68,6 +68,18 @@ std::string check_input(const std::vector<OtbStrike>& strikes, const OtbStyle& s
     return check_same_chars(strikes);
 }
 
+// Clients choose a strike, and FreeType finds its BDF properties, by the
+// pixel size alone.
+std::string check_sizes(const std::vector<StrikeImages>& strikes) {
+    for (std::size_t i = 0; i < strikes.size(); ++i)
+        for (std::size_t k = 0; k < i; ++k)
+            if (strikes[i].ppem == strikes[k].ppem)
+                return strikes[k].font->name + " and " + strikes[i].font->name + " are both " +
+                       std::to_string(strikes[i].ppem) +
+                       " pixels: a file holds one strike of each size";
+    return {};
+}
+
 std::vector<std::uint8_t> build(const std::vector<StrikeImages>& strikes,
                                 const std::vector<OtbStrike>& input, const OtbStyle& style) {
     std::vector<char32_t> codes;
@@ -108,6 +120,8 @@ OtbResult write_otb(const std::vector<OtbStrike>& strikes, const OtbStyle& style
         }
         images.push_back(std::move(trimmed.strike));
     }
+    result.error = check_sizes(images);
+    if (!result.error.empty()) return result;
     try {
         result.bytes = build(images, strikes, style);
     } catch (const std::range_error& e) {

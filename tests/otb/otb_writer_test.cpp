@@ -62,6 +62,7 @@ TEST(OtbWriter, FreeTypeReadsEveryGlyphOfEveryStrike) {
         {"three sizes, supplementary planes", {8, 16, 24}, mixed},
         {"wide glyphs", {100}, code_range(0x30, 0x60), 120},
         {"sparse, two sizes", {13, 14}, sparse, 9},
+        {"more runs than format 4 holds", {6}, code_range(0x20, 0x20 + 2 * 9000, 2), 4},
     };
     unsigned seed = 1;
     for (const FaceCase& c : cases) {
@@ -177,7 +178,8 @@ TEST(OtbWriter, FileLayoutChecksumsAndLineMetrics) {
                 {{U'A', 5, 0, 0, {".....", ".###.", ".#.#.", "....."}},    // ink 3x2 at (1, 3)
                  {U'B', 6, -2, -3, {"#.......", "........", "......##"}},  // 8x3 at (-2, 0)
                  {U'C', 4, 0, 0, {}},                                      // no ink
-                 {U'D', 3, 1, 5, {"##"}}});                                // 2x1 at (1, 6)
+                 {U'D', 3, 1, 5, {"##"}},                                  // 2x1 at (1, 6)
+                 {U'E', 9, 0, 0, {}}});  // the largest advance, no ink
     struct MetricsCase {
         bool slanted;
         int caret_rise, caret_run;
@@ -227,21 +229,26 @@ TEST(OtbWriter, FileLayoutChecksumsAndLineMetrics) {
                   1700000000u + 2082844800u);                  // created, from 1904
         const std::size_t size = directory["EBLC"].first + 8;  // the first bitmapSize record
         const auto s8 = [&](std::size_t at) { return static_cast<std::int8_t>(bytes[size + at]); };
-        EXPECT_EQ(s8(16), 8);                                    // ascender
-        EXPECT_EQ(s8(17), -2);                                   // descender
-        EXPECT_EQ(bytes[size + 18], 8);                          // widthMax
-        EXPECT_EQ(s8(19), c.caret_rise);                         // caretSlopeNumerator
-        EXPECT_EQ(s8(20), c.caret_run);                          // caretSlopeDenominator
-        EXPECT_EQ(s8(22), -2);                                   // minOriginSB
-        EXPECT_EQ(s8(23), 0);                                    // minAdvanceSB
-        EXPECT_EQ(s8(24), 6);                                    // maxBeforeBL
-        EXPECT_EQ(s8(25), -3);                                   // minAfterBL
-        EXPECT_EQ(bytes[size + 44], 10);                         // ppemX
-        EXPECT_EQ(bytes[size + 45], 10);                         // ppemY
-        EXPECT_EQ(bytes[size + 46], 1);                          // bitDepth
-        EXPECT_EQ(bytes[size + 47], 1);                          // horizontal
-        EXPECT_EQ(bytes[size + 40] << 8 | bytes[size + 41], 1);  // glyphs 1..4
-        EXPECT_EQ(bytes[size + 42] << 8 | bytes[size + 43], 4);
+        EXPECT_EQ(s8(16), 8);             // ascender
+        EXPECT_EQ(s8(17), -2);            // descender
+        EXPECT_EQ(bytes[size + 18], 8);   // widthMax
+        EXPECT_EQ(s8(19), c.caret_rise);  // caretSlopeNumerator
+        EXPECT_EQ(s8(20), c.caret_run);   // caretSlopeDenominator
+        EXPECT_EQ(s8(22), -2);            // minOriginSB
+        EXPECT_EQ(s8(23), 9 - 8 - -2);    // minAdvanceSB: the sum is the largest advance
+        EXPECT_EQ(s8(24), 6);             // maxBeforeBL
+        EXPECT_EQ(s8(25), -3);            // minAfterBL
+        EXPECT_EQ(bytes[size + 44], 10);  // ppemX
+        EXPECT_EQ(bytes[size + 45], 10);  // ppemY
+        EXPECT_EQ(bytes[size + 46], 1);   // bitDepth
+        EXPECT_EQ(bytes[size + 47], 1);   // horizontal
+        EXPECT_EQ(bytes[size + 40] << 8 | bytes[size + 41], 1);  // glyphs 1..5
+        EXPECT_EQ(bytes[size + 42] << 8 | bytes[size + 43], 5);
+        // which FreeType reports as the strike's largest advance, xterm's cell.
+        FtFace owner(bytes);
+        ASSERT_NE(owner.get(), nullptr);
+        ASSERT_EQ(FT_Select_Size(owner.get(), 0), 0);
+        EXPECT_EQ(owner.get()->size->metrics.max_advance, 9 * 64);
     }
 }
 
@@ -336,6 +343,9 @@ TEST(OtbWriter, RefusesWhatTheFileCannotHold) {
                  strike.chars[1].first = U'A';
          },
          {"glyph g66", "twice"}},
+        {"two strikes of one size",
+         [](auto& fonts, auto&, auto&) { fonts[1].properties[0].value = "8"; },
+         {"-Test-Two-8 and -Test-Two-16", "both 8 pixels"}},
         {"slanted without a slope",
          [](auto&, auto&, auto& style) { style.slanted = true; },
          {"Two", "slope"}},
