@@ -9,6 +9,7 @@
 #include <cstring>
 #include <utility>
 
+#include "failure.hpp"
 #include "ft_error.hpp"
 #include "ft_memory.hpp"
 
@@ -48,6 +49,7 @@ struct BitmapFont::Impl {
     }
 
     void open(const std::string* path) {
+        const unsigned long refused = ft_refused_blocks();
         int error = new_capped_library(library);
         if (!error) {
             error =
@@ -55,6 +57,7 @@ struct BitmapFont::Impl {
                      : FT_New_Memory_Face(library, reinterpret_cast<const FT_Byte*>(bytes.data()),
                                           static_cast<FT_Long>(bytes.size()), 0, &face);
         }
+        if (error && ft_refused_blocks() != refused) throw MemoryExhausted();
         if (error) throw FontError("Cannot open font " + label + ": " + ft_error_text(error));
         if (face->num_fixed_sizes < 1 || !face->available_sizes)
             throw FontError("No bitmap strike in " + label +

@@ -12,8 +12,16 @@
 namespace glyph {
 namespace {
 
+unsigned long refused = 0;
+
+bool allowed(long size) {
+    if (size > 0 && allocation_allowed(static_cast<std::size_t>(size))) return true;
+    ++refused;
+    return false;
+}
+
 void* limited_alloc(FT_Memory, long size) {
-    if (size <= 0 || !allocation_allowed(static_cast<std::size_t>(size))) return nullptr;
+    if (!allowed(size)) return nullptr;
     return std::malloc(static_cast<std::size_t>(size));
 }
 
@@ -22,13 +30,17 @@ void limited_free(FT_Memory, void* block) {
 }
 
 void* limited_realloc(FT_Memory, long, long new_size, void* block) {
-    if (new_size <= 0 || !allocation_allowed(static_cast<std::size_t>(new_size))) return nullptr;
+    if (!allowed(new_size)) return nullptr;
     return std::realloc(block, static_cast<std::size_t>(new_size));
 }
 
 FT_MemoryRec_ limited_memory = {nullptr, limited_alloc, limited_free, limited_realloc};
 
 }  // namespace
+
+unsigned long ft_refused_blocks() {
+    return refused;
+}
 
 int new_capped_library(FT_LibraryRec_*& library) {
     FT_Library created = nullptr;

@@ -7,7 +7,9 @@
 #include <limits>
 #include <vector>
 
+#include "failure.hpp"
 #include "ft_error.hpp"
+#include "ft_memory.hpp"
 
 namespace glyph::reading {
 namespace {
@@ -86,7 +88,9 @@ class StrikeReader {
         // An OpenType strike may leave glyphs out, which must not be drawn
         // from outlines instead.
         if (font_.kind() != FontKind::x11) flags |= FT_LOAD_SBITS_ONLY;
+        const unsigned long refused = ft_refused_blocks();
         const FT_Error error = FT_Load_Glyph(face_, index, flags);
+        if (error && ft_refused_blocks() != refused) throw MemoryExhausted();
         const FT_GlyphSlot slot = face_->glyph;
         if (!error && slot->format == FT_GLYPH_FORMAT_BITMAP && fits(slot)) return keep(slot);
         if (font_.kind() != FontKind::x11) return ABSENT;
