@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Smoke fuzzing for CI: builds the libFuzzer harnesses (the three filters', and
-# glyphpreview's when FreeType and libpng are installed) with clang,
+# glyphpreview's when FreeType and libpng are installed, glyphbdf's when
+# FreeType is) with clang,
 # AddressSanitizer and UndefinedBehaviorSanitizer in BUILD_DIR, then runs each
 # for about a minute (FUZZ_SECONDS) on a scratch copy of the seed and
 # regression corpora. Any crash, sanitizer report, timeout, memory blow-up or
@@ -22,6 +23,9 @@ cmake -S "$src" -B "$build" -DGLYPH_FUZZ=ON -DGLYPH_TESTS=OFF \
 if cmake --build "$build" --target help | grep 'fuzz_glyphpreview' >/dev/null; then
     tools="$tools glyphpreview"
 fi
+if cmake --build "$build" --target help | grep 'fuzz_glyphbdf' >/dev/null; then
+    tools="$tools glyphbdf"
+fi
 targets=()
 for tool in $tools; do
     targets+=("fuzz_$tool")
@@ -39,10 +43,16 @@ for tool in $tools; do
     # time limit under the sanitizers, which is no fault of the filters.
     corpora=("$src/fuzz/corpus/seed" "$src/fuzz/corpus/regression")
     if [ "$tool" = glyphpreview ]; then corpora+=("$src/fuzz/corpus/preview"); fi
+    # glyphbdf reads binary font files: BDF text is no seed of its.
+    dict=(-dict="$src/fuzz/bdf.dict")
+    if [ "$tool" = glyphbdf ]; then
+        corpora=("$src/fuzz/corpus/fonts")
+        dict=()
+    fi
     find "${corpora[@]}" -type f -exec cp {} "$work/$tool/corpus/" \;
     log="$work/$tool/log"
     if "$build/fuzz/fuzz_$tool" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-        -max_len=12000 -dict="$src/fuzz/bdf.dict" -artifact_prefix="$work/$tool/artifacts/" \
+        -max_len=12000 "${dict[@]}" -artifact_prefix="$work/$tool/artifacts/" \
         "$work/$tool/corpus" >"$log" 2>&1; then
         echo "fuzz_$tool: no finding; $(grep -E '^#[0-9]+.*DONE' "$log" | tail -n 1)"
     else
