@@ -42,6 +42,7 @@ struct BitmapFont::Impl {
     FontKind kind = FontKind::other;
     std::vector<StrikeInfo> strikes;
     int selected = -1;
+    bool counted = false;
 
     ~Impl() {
         if (face) FT_Done_Face(face);
@@ -77,23 +78,34 @@ struct BitmapFont::Impl {
         return static_cast<int>((face->available_sizes[strike].y_ppem + 32) >> 6);
     }
 
-    StrikeInfo describe(int strike) {
+    StrikeInfo describe(int strike) const {
         StrikeInfo info;
         info.pixel_size = pixel_size(strike);
         info.family = face->family_name ? face->family_name : "";
         info.style = face->style_name ? face->style_name : "";
+        return info;
+    }
+
+    // Counted only when asked for: an OpenType strike need not hold every
+    // glyph of the file, so each is looked up in each strike.
+    void count_glyphs() {
+        if (counted) return;
+        counted = true;
         const FT_UInt first = first_glyph_index(kind);
         const FT_UInt count = face->num_glyphs > 0 ? static_cast<FT_UInt>(face->num_glyphs) : 0;
-        if (kind == FontKind::x11) {
-            info.glyphs = count > first ? count - first : 0;
-            return info;
+        for (std::size_t strike = 0; strike < strikes.size(); ++strike) {
+            StrikeInfo& info = strikes[strike];
+            if (kind == FontKind::x11) {
+                info.glyphs = count > first ? count - first : 0;
+                continue;
+            }
+            if (FT_Select_Size(face, static_cast<FT_Int>(strike)) != 0) continue;
+            for (FT_UInt index = first; index < count; ++index)
+                if (FT_Load_Glyph(face, index, FT_LOAD_SBITS_ONLY | FT_LOAD_BITMAP_METRICS_ONLY) ==
+                    0)
+                    ++info.glyphs;
         }
-        // An OpenType strike need not hold every glyph of the file.
-        if (FT_Select_Size(face, strike) != 0) return info;
-        for (FT_UInt index = first; index < count; ++index)
-            if (FT_Load_Glyph(face, index, FT_LOAD_SBITS_ONLY | FT_LOAD_BITMAP_METRICS_ONLY) == 0)
-                ++info.glyphs;
-        return info;
+        if (selected >= 0) FT_Select_Size(face, selected);
     }
 };
 
@@ -131,6 +143,7 @@ std::string_view BitmapFont::format() const {
 }
 
 const std::vector<StrikeInfo>& BitmapFont::strikes() const {
+    impl_->count_glyphs();
     return impl_->strikes;
 }
 

@@ -59,7 +59,8 @@ class BitmapFont {
     // FreeType's name of the file's format: "PCF", "BDF", "TrueType", ...
     std::string_view format() const;
     // Every strike, in the file's order; never empty (a font without one
-    // does not open).
+    // does not open). The glyph counts cost a look at every glyph of an
+    // OpenType file in every strike, so they are made on the first call.
     const std::vector<StrikeInfo>& strikes() const;
     // Selects the strike of `pixel_size` pixels, or the only one when none is
     // asked for; FontError naming the sizes when that strike does not exist
