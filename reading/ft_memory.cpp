@@ -5,6 +5,7 @@
 
 #include FT_MODULE_H
 
+#include <atomic>
 #include <cstdlib>
 
 #include "memory.hpp"
@@ -12,7 +13,8 @@
 namespace glyph {
 namespace {
 
-unsigned long refused = 0;
+// Runs in several threads may each read a font with their own library.
+std::atomic<unsigned long> refused{0};
 
 bool allowed(long size) {
     if (size > 0 && allocation_allowed(static_cast<std::size_t>(size))) return true;
