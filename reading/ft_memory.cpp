@@ -5,7 +5,6 @@
 
 #include FT_MODULE_H
 
-#include <atomic>
 #include <cstdlib>
 
 #include "memory.hpp"
@@ -13,8 +12,9 @@
 namespace glyph {
 namespace {
 
-// Runs in several threads may each read a font with their own library.
-std::atomic<unsigned long> refused{0};
+// FreeType asks for its blocks in the thread that calls it, and runs in
+// several threads may each read a font: each counts its own refusals.
+thread_local unsigned long refused = 0;
 
 bool allowed(long size) {
     if (size > 0 && allocation_allowed(static_cast<std::size_t>(size))) return true;

@@ -12,7 +12,7 @@ namespace glyph {
 // memory. Returns FreeType's error code; `library` is set only on success.
 int new_capped_library(FT_LibraryRec_*& library);
 
-// How many blocks the cap has refused FreeType so far. FreeType reports a
+// How many blocks the cap has refused FreeType so far in this thread. FreeType reports a
 // font it ran out of memory on as one of an unknown format when every driver
 // fails; a count that grew during the attempt tells the two apart.
 unsigned long ft_refused_blocks();
