@@ -118,6 +118,14 @@ class StrikeReader {
         p.row_bytes = (bitmap.width + 7) / 8;
         p.offset = out_.bits_used;
         const std::size_t size = checked_size(p.row_bytes, bitmap.rows);
+        if (size > 0) copy_rows(bitmap, p.row_bytes, size);
+        out_.pictures.reserve(out_.picture_count + 1);
+        out_.pictures[out_.picture_count] = p;
+        return out_.picture_count++;
+    }
+
+    // The picture's rows, one bit a pixel, onto the end of the block.
+    void copy_rows(const FT_Bitmap& bitmap, std::size_t row_bytes, std::size_t size) {
         out_.bits.reserve(checked_size(1, out_.bits_used + size));
         std::uint8_t* to = out_.bits.data() + out_.bits_used;
         std::memset(to, 0, size);
@@ -127,12 +135,11 @@ class StrikeReader {
             // A negative pitch stores the rows from the bottom up.
             const unsigned stored = bitmap.pitch < 0 ? bitmap.rows - 1 - r : r;
             const unsigned char* row = bitmap.buffer + std::size_t{stored} * magnitude;
-            std::uint8_t* into = to + std::size_t{r} * p.row_bytes;
+            std::uint8_t* into = to + std::size_t{r} * row_bytes;
             if (bitmap.pixel_mode == FT_PIXEL_MODE_MONO) {
-                std::memcpy(into, row, p.row_bytes);
+                std::memcpy(into, row, row_bytes);
                 if (bitmap.width % 8)
-                    into[p.row_bytes - 1] &=
-                        static_cast<std::uint8_t>(0xFF00 >> (bitmap.width % 8));
+                    into[row_bytes - 1] &= static_cast<std::uint8_t>(0xFF00 >> (bitmap.width % 8));
                 continue;
             }
             for (unsigned c = 0; c < bitmap.width; ++c)
@@ -140,9 +147,6 @@ class StrikeReader {
                     into[c / 8] |= static_cast<std::uint8_t>(0x80 >> (c % 8));
         }
         out_.bits_used += size;
-        out_.pictures.reserve(out_.picture_count + 1);
-        out_.pictures[out_.picture_count] = p;
-        return out_.picture_count++;
     }
 
     const BitmapFont& font_;
