@@ -7,10 +7,14 @@ include(GNUInstallDirs)
 install(TARGETS glyphstout glyphslope glyphstoutslope glyphfamily
         RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
-# glyphpreview installs itself (preview/CMakeLists.txt); its page goes with it.
+# glyphpreview and glyphbdf install themselves (preview/ and reading/
+# CMakeLists.txt); their pages go with them.
 set(glyph_man_pages glyphstout.1 glyphslope.1 glyphstoutslope.1 glyphfamily.1)
 if(TARGET glyphpreview)
   list(APPEND glyph_man_pages glyphpreview.1)
+endif()
+if(TARGET glyphbdf)
+  list(APPEND glyph_man_pages glyphbdf.1)
 endif()
 list(TRANSFORM glyph_man_pages PREPEND ${PROJECT_SOURCE_DIR}/man/)
 install(FILES ${glyph_man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
@@ -63,6 +67,11 @@ if(TARGET glyphpreview)
   list(APPEND glyph_description
        "glyphpreview shows a line of text in BDF fonts, one under another, on"
        "the terminal or in a PNG image.")
+endif()
+if(TARGET glyphbdf)
+  list(APPEND glyph_description
+       "glyphbdf writes a strike of an installed bitmap font (OpenType bitmap,"
+       "PCF, .pcf.gz) as a BDF font, for the filters to start from.")
 endif()
 list(JOIN glyph_description "\n" CPACK_DEBIAN_PACKAGE_DESCRIPTION)
 # Debian wants manual pages and changelogs compressed with gzip -9n.

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Smoke fuzzing for CI: builds the libFuzzer harnesses (the three filters',
-# glyphfamily's font reader's, and glyphpreview's and the OpenType writer's
-# when FreeType is installed) with clang, AddressSanitizer and
+# glyphfamily's font reader's, and glyphpreview's, glyphbdf's and the OpenType
+# writer's when FreeType is installed) with clang, AddressSanitizer and
 # UndefinedBehaviorSanitizer in BUILD_DIR, then runs each for about a minute
 # (FUZZ_SECONDS) on a scratch copy of the seed and regression corpora. Any
 # crash, sanitizer report, timeout, memory blow-up or broken property fails
@@ -25,6 +25,9 @@ fi
 if cmake --build "$build" --target help | grep 'fuzz_otb_writer' >/dev/null; then
     tools="$tools otb_writer"
 fi
+if cmake --build "$build" --target help | grep 'fuzz_glyphbdf' >/dev/null; then
+    tools="$tools glyphbdf"
+fi
 targets=()
 for tool in $tools; do
     targets+=("fuzz_$tool")
@@ -42,10 +45,16 @@ for tool in $tools; do
     # time limit under the sanitizers, which is no fault of the filters.
     corpora=("$src/fuzz/corpus/seed" "$src/fuzz/corpus/regression")
     if [ "$tool" = glyphpreview ]; then corpora+=("$src/fuzz/corpus/preview"); fi
+    # glyphbdf reads binary font files: BDF text is no seed of its.
+    dict=(-dict="$src/fuzz/bdf.dict")
+    if [ "$tool" = glyphbdf ]; then
+        corpora=("$src/fuzz/corpus/fonts")
+        dict=()
+    fi
     find "${corpora[@]}" -type f -exec cp {} "$work/$tool/corpus/" \;
     log="$work/$tool/log"
     if "$build/fuzz/fuzz_$tool" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-        -max_len=12000 -dict="$src/fuzz/bdf.dict" -artifact_prefix="$work/$tool/artifacts/" \
+        -max_len=12000 "${dict[@]}" -artifact_prefix="$work/$tool/artifacts/" \
         "$work/$tool/corpus" >"$log" 2>&1; then
         echo "fuzz_$tool: no finding; $(grep -E '^#[0-9]+.*DONE' "$log" | tail -n 1)"
     else

@@ -7,10 +7,10 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <utility>
 
-#include "memory.hpp"
+#include "ft_error.hpp"
+#include "ft_memory.hpp"
 
 namespace glyph {
 namespace {
@@ -49,34 +49,10 @@ int bits_per_pixel(unsigned char mode) {
     }
 }
 
-// FreeType's blocks, kept to the run's allocation cap like every other block
-// of the program, so that a font asking for too much fails to open (or a
-// glyph to load) instead of taking the machine's memory.
-void* limited_alloc(FT_Memory, long size) {
-    if (size <= 0 || !allocation_allowed(static_cast<std::size_t>(size))) return nullptr;
-    return std::malloc(static_cast<std::size_t>(size));
-}
-
-void limited_free(FT_Memory, void* block) {
-    std::free(block);
-}
-
-void* limited_realloc(FT_Memory, long, long new_size, void* block) {
-    if (new_size <= 0 || !allocation_allowed(static_cast<std::size_t>(new_size))) return nullptr;
-    return std::realloc(block, static_cast<std::size_t>(new_size));
-}
-
-FT_MemoryRec_ limited_memory = {nullptr, limited_alloc, limited_free, limited_realloc};
-
 }  // namespace
 
 FontLibrary::FontLibrary() {
-    FT_Library library = nullptr;
-    error_ = FT_New_Library(&limited_memory, &library);
-    if (error_) return;
-    FT_Add_Default_Modules(library);
-    FT_Set_Default_Properties(library);
-    library_ = library;
+    error_ = new_capped_library(library_);
 }
 
 FontLibrary::~FontLibrary() {

@@ -14,9 +14,6 @@ struct FT_FaceRec_;
 
 namespace glyph {
 
-// FreeType's text for an error code.
-std::string ft_error_text(int error);
-
 // One FreeType instance for the run. A failure to start it is kept and
 // reported by every font opened through it, so the run's messages keep
 // their one form.

@@ -52,6 +52,7 @@ dpkg -i "$deb"
 dpkg -L "$package" >"$work/listed"
 programs=(glyphstout glyphslope glyphstoutslope glyphfamily)
 if grep -qs glyphpreview "$build/preview/cmake_install.cmake"; then programs+=(glyphpreview); fi
+if grep -qs glyphbdf "$build/reading/cmake_install.cmake"; then programs+=(glyphbdf); fi
 for program in "${programs[@]}"; do
     set +e
     # glyphfamily prints its plan only: a run would write a folder here.

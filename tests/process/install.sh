@@ -22,8 +22,9 @@ fail() {
 }
 
 programs=(glyphstout glyphslope glyphstoutslope glyphfamily)
-# glyphpreview is installed exactly when it is configured to be built.
+# glyphpreview and glyphbdf are installed exactly when they are configured to be built.
 if grep -qs glyphpreview "$build/preview/cmake_install.cmake"; then programs+=(glyphpreview); fi
+if grep -qs glyphbdf "$build/reading/cmake_install.cmake"; then programs+=(glyphbdf); fi
 
 # The one file under $1 whose path ends in $2, or a failure.
 installed() {

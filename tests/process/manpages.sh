@@ -18,7 +18,7 @@ complain() {
     status=1
 }
 
-for program in glyphstout glyphslope glyphstoutslope glyphfamily glyphpreview; do
+for program in glyphstout glyphslope glyphstoutslope glyphfamily glyphpreview glyphbdf; do
     page="$pages/$program.1"
     [ -f "$page" ] || {
         complain "no page $page"

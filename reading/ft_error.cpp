@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "ft_font.hpp"
+#include "ft_error.hpp"
 
 namespace glyph {
 namespace {
