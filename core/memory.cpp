@@ -13,6 +13,10 @@ void set_allocation_limit(std::size_t bytes) {
     allocation_limit = bytes;
 }
 
+std::size_t current_allocation_limit() {
+    return allocation_limit;
+}
+
 bool allocation_allowed(std::size_t bytes) {
     return !over_limit(bytes);
 }

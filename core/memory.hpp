@@ -25,6 +25,8 @@ MemBlock calloc_or_die(std::size_t count, std::size_t size);
 // Caps the total size of any one request, so tests can exercise the
 // exhaustion path without exhausting the machine. 0 removes the cap.
 void set_allocation_limit(std::size_t bytes);
+// The cap in force, 0 for none.
+std::size_t current_allocation_limit();
 
 // Whether a request of `bytes` is within that cap, for code whose blocks come
 // from elsewhere (a container, a library's own allocator) but must keep to it.
