@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "family_harness.hpp"
+#include "test_fonts.hpp"
 
 namespace glyph::test {
 namespace {
@@ -191,6 +192,100 @@ TEST(FamilyStage, StagesOfKilledRunsAreRemoved) {
     std::sort(removed.begin(), removed.end());
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(removed, expected);
+}
+
+// Runs glyphfamily in-process as a user that is not root, when the tests run
+// as root, so that a folder's permissions hold.
+RunResult family_as_user(const std::vector<std::string>& args) {
+    if (::geteuid() != 0) return family(args);
+    int ends[2];
+    if (::pipe(ends) != 0) return {-1, "", "no pipe"};
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(ends[0]);
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(99);
+        const RunResult run = family(args);
+        const std::string err = run.err;
+        if (::write(ends[1], err.data(), err.size()) < 0) ::_exit(98);
+        ::_exit(run.status);
+    }
+    ::close(ends[1]);
+    RunResult run;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(ends[0], buffer, sizeof buffer)) > 0;)
+        run.err.append(buffer, static_cast<std::size_t>(n));
+    ::close(ends[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+// Whole runs into folders whose subfolders are links or cannot be written:
+// a run that works follows the links; one that cannot leaves every file as it
+// was, byte for byte, the earlier face in bdf/ above all.
+TEST(FamilyErrors, LinkedAndHalfWritableTargets) {
+    NEED_CONVERTERS();
+    const struct {
+        const char* what;
+        std::function<void(const fs::path& root)> make;
+        std::string message;  // empty: the run succeeds
+    } cases[] = {
+        {"pcf/ linked to a folder beside the target",
+         [](const fs::path& root) { fs::create_directory_symlink("../realpcf", root / "t/pcf"); },
+         ""},
+        {"pcf/ not writable",
+         [](const fs::path& root) {
+             fs::create_directory(root / "t/pcf");
+             fs::permissions(root / "t/pcf", fs::perms(0555));
+         },
+         "t/pcf: Permission denied"},
+        {"pcf/ linked to a file",
+         [](const fs::path& root) {
+             std::ofstream(root / "realpcf/file") << "x";
+             fs::create_symlink("../realpcf/file", root / "t/pcf");
+         },
+         "t/pcf: not a folder"},
+        {"a folder where a PCF file goes",
+         [](const fs::path& root) {
+             fs::create_directory(root / "realpcf/f.pcf.gz");
+             fs::create_directory_symlink("../realpcf", root / "t/pcf");
+         },
+         "t/pcf/f.pcf.gz: a folder is in the way"},
+        {"the folder's parent not writable",
+         [](const fs::path& root) { fs::permissions(root, fs::perms(0555)); },
+         ": Permission denied"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Scratch scratch;
+        const fs::path root = scratch.path / "home";
+        fs::create_directories(root / "t/bdf");
+        fs::create_directory(root / "realpcf");
+        const std::string font = scratch.write("f.bdf", make_font({}));
+        scratch.write("home/t/bdf/f.bdf", "old\n");
+        fs::permissions(scratch.path, fs::perms(0755));
+        for (const auto& entry : fs::recursive_directory_iterator(root))
+            ::lchown(entry.path().c_str(), 65534, 65534);
+        ::lchown(root.c_str(), 65534, 65534);
+        c.make(root);
+        const auto before = tree(root);
+        const RunResult run = family_as_user({"-o", (root / "t").string(), font});
+        if (c.message.empty()) {
+            ASSERT_EQ(run.status, 0) << run.err;
+            EXPECT_EQ(read(root / "t/bdf/f.bdf"), read(font));
+            EXPECT_TRUE(fs::is_symlink(root / "t/pcf"));
+            EXPECT_TRUE(fs::exists(root / "realpcf/f-bold.pcf.gz"));
+            EXPECT_TRUE(fs::exists(root / "realpcf/fonts.dir"));
+            for (const auto& entry : fs::directory_iterator(root))
+                EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
+        } else {
+            EXPECT_EQ(run.status, 1);
+            EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+            EXPECT_TRUE(tree(root) == before);
+        }
+        fs::permissions(root, fs::perms(0755));
+    }
 }
 
 }  // namespace
