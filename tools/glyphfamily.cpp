@@ -223,7 +223,16 @@ class FamilyRun {
                    std::to_string(
                        std::chrono::ceil<std::chrono::seconds>(limits.deadline).count()) +
                    " s and was killed (GLYPHFAMILY_TIMEOUT sets the time)";
-        return on + " failed: " + one_line(result.messages);
+        return on + " failed: " + without_stage(one_line(result.messages));
+    }
+
+    // A converter names the files as it was given them, in the stage, which
+    // the user never sees: they are named as the plan names them.
+    std::string without_stage(std::string message) const {
+        const std::string prefix = stage_.string() + "/";
+        for (std::size_t at; (at = message.find(prefix)) != std::string::npos;)
+            message.erase(at, prefix.size());
+        return message;
     }
 
     std::string make_pcf(const PcfRun& run) const {
