@@ -13,6 +13,7 @@ namespace {
 constexpr int CAUGHT[] = {SIGINT, SIGTERM, SIGHUP};
 
 std::atomic<int> caught{0};
+std::atomic<bool> watching{false};
 std::atomic<int> wake_reader{-1};
 std::atomic<int> wake_writer{-1};
 struct sigaction previous[3];
@@ -34,6 +35,7 @@ extern "C" void record_stop(int signo) {
 
 StopSignals::StopSignals() {
     caught = 0;
+    watching = true;
     int ends[2];
     if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) == 0) {
         wake_reader = ends[0];
@@ -52,6 +54,7 @@ StopSignals::StopSignals() {
 }
 
 StopSignals::~StopSignals() {
+    watching = false;
     for (int i = 0; i < 3; ++i)
         ::sigaction(CAUGHT[i], &previous[i], nullptr);
     const int reader = wake_reader.exchange(-1), writer = wake_writer.exchange(-1);
@@ -60,7 +63,7 @@ StopSignals::~StopSignals() {
 }
 
 int stop_signal() {
-    return caught.load();
+    return watching ? caught.load() : 0;
 }
 
 int stop_descriptor() {

@@ -16,14 +16,15 @@ class StopSignals {
     StopSignals& operator=(const StopSignals&) = delete;
 };
 
-// The signal that asked the run to stop, or 0.
+// The signal that asked the run to stop, or 0 (always 0 while no
+// StopSignals is alive, so that a later run in the process starts afresh).
 int stop_signal();
 
 // A descriptor that becomes readable (and stays so) once a stop is asked
 // for, for poll(2); -1 while no StopSignals is alive.
 int stop_descriptor();
 
-// For the process's main: a run that was stopped by a signal ends by that
+// For the process's main, after the run: a run that was stopped by a signal ends by that
 // signal, with the default action, so that the shell that started it sees
 // it was interrupted (status 128 + the signal's number); otherwise `status`.
 int end_as_signalled(int status);

@@ -113,6 +113,10 @@ int Font::set_up() {
     return 0;
 }
 
+bool Font::has(char32_t code) const {
+    return FT_Get_Char_Index(face_, code) != 0;
+}
+
 std::optional<Glyph> Font::glyph(char32_t code) {
     const FT_UInt index = FT_Get_Char_Index(face_, code);
     // Index 0 answers every code the font lacks, with its default glyph: the

@@ -56,6 +56,8 @@ class Font {
     // The glyph for a Unicode code point, or nothing when the font has none.
     // Not const: FreeType renders into the face's one glyph slot.
     std::optional<Glyph> glyph(char32_t code);
+    // Whether the font has a glyph for a Unicode code point.
+    bool has(char32_t code) const;
     int ascent() const { return ascent_; }
     int descent() const { return descent_; }
     // The width of a typical character, for the box that stands in for a

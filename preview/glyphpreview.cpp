@@ -1,5 +1,6 @@
 #include "glyphpreview.hpp"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -9,6 +10,7 @@
 #include "failure.hpp"
 #include "ft_font.hpp"
 #include "layout.hpp"
+#include "memory.hpp"
 #include "png_writer.hpp"
 #include "preview_options.hpp"
 #include "terminal_writer.hpp"
@@ -98,13 +100,36 @@ class Preview {
             write_terminal(out_, label, scaled(line, options_.scale));
             return;
         }
-        // Every label is set in the first font that could be read, so that
-        // labels look alike down the page and the eye compares only the lines
-        // they name, and a font without Latin letters still gets a readable
-        // name.
-        Bitmap label_line = set_line(label_font_ ? *label_font_ : *font, decode_utf8(label));
+        const std::u32string name = decode_utf8(label);
+        Bitmap label_line = set_line(label_face(*font, name), name);
+        // The page holds every line until it is written: together they keep
+        // to the cap that each of them keeps to.
+        const std::size_t pixels = page_pixels_ + area(line) + area(label_line);
+        const std::size_t cap = current_allocation_limit();
+        if (cap != 0 && pixels > cap) throw MemoryExhausted();
+        page_pixels_ = pixels;
         entries_.push_back({std::move(label_line), std::move(line)});
-        if (!label_font_) label_font_ = std::move(font);
+        fonts_.push_back(std::move(font));
+    }
+
+    // A face that can show a file's name: the font's own when it has every
+    // character of it, so that each name reads as its font does; else the
+    // first font shown before it that has them, so that a font without Latin
+    // letters still gets a readable name; else its own, with boxes.
+    Font& label_face(Font& font, std::u32string_view name) const {
+        const auto shows = [name](const Font& face) {
+            return std::all_of(name.begin(), name.end(),
+                               [&face](char32_t code) { return face.has(code); });
+        };
+        if (shows(font)) return font;
+        for (const std::unique_ptr<Font>& shown : fonts_)
+            if (shows(*shown)) return *shown;
+        return font;
+    }
+
+    static std::size_t area(const Bitmap& picture) {
+        return static_cast<std::size_t>(picture.width()) *
+               static_cast<std::size_t>(picture.height());
     }
 
     void cannot_open(std::string_view name, const std::string& reason) {
@@ -125,10 +150,26 @@ class Preview {
     ByteSink& out_;
     ByteSink& err_;
     const PngStore& store_;
-    FontLibrary library_;  // declared before the fonts, which it must outlive
-    std::unique_ptr<Font> label_font_;
+    FontLibrary library_;                       // declared before the fonts, which it must outlive
+    std::vector<std::unique_ptr<Font>> fonts_;  // those on the page, for labels
+    std::size_t page_pixels_ = 0;
     std::vector<PageEntry> entries_;
     int status_ = 0;
+};
+
+// The run's cap on memory, for its life. A cap already in force that is
+// lower (a fuzzing harness's) stays.
+class MemoryCap {
+  public:
+    explicit MemoryCap(std::size_t bytes) : before_(current_allocation_limit()) {
+        set_allocation_limit(before_ == 0 ? bytes : std::min(before_, bytes));
+    }
+    ~MemoryCap() { set_allocation_limit(before_); }
+    MemoryCap(const MemoryCap&) = delete;
+    MemoryCap& operator=(const MemoryCap&) = delete;
+
+  private:
+    std::size_t before_;
 };
 
 int fail(ByteSink& out, ByteSink& err, std::string_view message) {
@@ -162,6 +203,7 @@ int run_glyphpreview(std::span<const std::string> args, ByteSource& in, ByteSink
             case PreviewOptions::Action::show:
                 break;
         }
+        const MemoryCap cap(options.memory_mib << 20);
         Preview preview(options, out, err, store);
         if (options.fonts.empty()) preview.show_standard_input(in);
         for (const std::string& path : options.fonts)

@@ -3,18 +3,19 @@
 namespace glyph {
 namespace {
 
-// 1 to MAX_SCALE written in decimal digits only: a sign, a space or a
+// 1 to `max` written in decimal digits only: a sign, a space or a
 // fraction is a mistake worth reporting rather than guessing at.
-bool parse_scale(const std::string& arg, int& scale) {
+template <class Number>
+bool parse_count(const std::string& arg, Number max, Number& count) {
     if (arg.empty()) return false;
-    int value = 0;
+    Number value = 0;
     for (char c : arg) {
         if (c < '0' || c > '9') return false;
-        value = value * 10 + (c - '0');
-        if (value > MAX_SCALE) return false;
+        value = value * 10 + static_cast<Number>(c - '0');
+        if (value > max) return false;
     }
     if (value < 1) return false;
-    scale = value;
+    count = value;
     return true;
 }
 
@@ -41,7 +42,7 @@ PreviewOptions scan_preview_options(std::span<const std::string> args) {
             options.action = PreviewOptions::Action::help;
             return options;
         }
-        if (letter != 't' && letter != 'o' && letter != 's') continue;
+        if (letter != 't' && letter != 'o' && letter != 's' && letter != 'm') continue;
         std::string value;
         if (arg.size() > 2) {
             value = arg.substr(2);
@@ -55,7 +56,10 @@ PreviewOptions scan_preview_options(std::span<const std::string> args) {
         } else if (letter == 'o') {
             options.to_png = true;
             options.png_path = std::move(value);
-        } else if (!parse_scale(value, options.scale)) {
+        } else if (letter == 'm') {
+            if (!parse_count(value, MAX_MEMORY_MIB, options.memory_mib))
+                return failure("Incorrect memory cap: " + value + "\n");
+        } else if (!parse_count(value, MAX_SCALE, options.scale)) {
             return failure("Incorrect scale: " + value + "\n");
         }
     }
@@ -77,6 +81,8 @@ std::string preview_help_text() {
         "\")\n"
         "  -o FILE   write a PNG image to FILE instead of drawing on the terminal\n"
         "  -s SCALE  draw every pixel SCALE times as wide and high, 1 to 16 (default 1)\n"
+        "  -m MIB    memory cap: no picture or block of memory larger than MIB\n"
+        "            mebibytes, nor an image's pictures together (default 256)\n"
         "  -h        display this help and exit\n";
     return text;
 }

@@ -3,6 +3,7 @@
 // list of fonts, and every argument from there on names a font.
 #pragma once
 
+#include <cstddef>
 #include <span>
 #include <string>
 #include <string_view>
@@ -11,6 +12,10 @@ namespace glyph {
 
 inline constexpr std::string_view DEFAULT_TEXT = "The quick brown fox jumps over the lazy dog";
 inline constexpr int MAX_SCALE = 16;
+// The memory cap of a run, in MiB: the default is far above what a page of
+// real fonts needs and far below what a hostile font would take.
+inline constexpr std::size_t DEFAULT_MEMORY_MIB = 256;
+inline constexpr std::size_t MAX_MEMORY_MIB = 1 << 20;
 
 struct PreviewOptions {
     enum class Action { show, help, fail };
@@ -20,6 +25,7 @@ struct PreviewOptions {
     bool to_png = false;
     std::string png_path;
     int scale = 1;
+    std::size_t memory_mib = DEFAULT_MEMORY_MIB;
     std::span<const std::string> fonts;  // empty: one font on standard input
 };
 

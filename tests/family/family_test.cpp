@@ -12,6 +12,7 @@
 
 #include "child_process.hpp"
 #include "face_choice.hpp"
+#include "family_harness.hpp"
 #include "file_io.hpp"
 #include "font_survey.hpp"
 #include "test_fonts.hpp"
@@ -25,59 +26,6 @@ namespace glyph::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-// A scratch folder, removed with everything in it.
-struct Scratch {
-    Scratch() {
-        std::string name = (fs::temp_directory_path() / "glyphfamily-XXXXXX").string();
-        path = ::mkdtemp(name.data());
-    }
-    ~Scratch() { fs::remove_all(path); }
-    std::string write(const std::string& name, const std::string& text) const {
-        const std::string file = (path / name).string();
-        std::ofstream(file, std::ios::binary) << text;
-        return file;
-    }
-    fs::path path;
-};
-
-// Sets an environment variable for the life of the object.
-struct EnvSetting {
-    EnvSetting(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        value ? setenv(name, value, 1) : unsetenv(name);
-    }
-    ~EnvSetting() { old_ ? setenv(name_, old_->c_str(), 1) : unsetenv(name_); }
-    const char* name_;
-    std::optional<std::string> old_;
-};
-
-RunResult family(std::vector<std::string> args) {
-    return run_tool_on(run_glyphfamily, "", std::move(args));
-}
-
-bool have(const char* program) {
-    return family::find_on_path(program, std::getenv("PATH")).has_value();
-}
-
-#define NEED_CONVERTERS()                                               \
-    if (!have("bdftopcf") || !have("fonttosfnt") || !have("mkfontdir")) \
-    GTEST_SKIP() << "xfonts-utils (bdftopcf, fonttosfnt, mkfontdir) is not installed"
-
-std::string read(const fs::path& path) {
-    std::string text;
-    family::read_file(path.string(), text);
-    return text;
-}
-
-// Every file and folder under `root`, with the bytes of each file.
-std::map<std::string, std::string> tree(const fs::path& root) {
-    std::map<std::string, std::string> entries;
-    for (const auto& entry : fs::recursive_directory_iterator(root))
-        entries[fs::relative(entry.path(), root).string()] =
-            entry.is_directory() ? "<folder>" : read(entry.path());
-    return entries;
-}
 
 // The words of a line of the plan, as a POSIX shell splits them.
 std::vector<std::string> shell_words(const std::string& line) {

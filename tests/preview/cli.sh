@@ -35,4 +35,17 @@ status=$?
 [ "$status" -eq 1 ] && [ "$(head -n 1 "$work/out")" = sample-8x16.bdf ] &&
     [ "$(cat "$work/err")" = "Cannot open font $work/missing.bdf: cannot open resource" ] ||
     fail "missing font: status $status, '$(cat "$work/err")'"
+# The installed program keeps to its memory cap: a font of cells 4000 by
+# 6000 pixels asks for a line of a gigabyte, and ends at once with the
+# message, on the terminal and with -o, where no image is written.
+huge="$2/fuzz/corpus/preview/huge-cells-many-missing-characters.bdf"
+for output in terminal png; do
+    args=()
+    [ "$output" = png ] && args=(-o "$work/huge.png")
+    timeout 2 "$bin" "${args[@]}" "$huge" >"$work/out" 2>"$work/err"
+    status=$?
+    [ "$status" -eq 1 ] && [ "$(cat "$work/err")" = "FATAL: Memory exhausted" ] &&
+        [ ! -e "$work/huge.png" ] ||
+        fail "huge cells ($output): status $status, '$(head -c 200 "$work/err")'"
+done
 exit 0

@@ -7,8 +7,11 @@
 #include <vector>
 
 #include "bitmap.hpp"
+#include "family/test_fonts.hpp"
+#include "layout.hpp"
 #include "png_writer.hpp"
 #include "preview_harness.hpp"
+#include "utf8.hpp"
 
 namespace glyph::test {
 namespace {
@@ -107,6 +110,58 @@ TEST(PreviewPng, PageShowsTheTerminalPicture) {
     }
     EXPECT_TRUE(ink_above);
     EXPECT_FALSE(ink_below);
+}
+
+// Each file's name is set in a face that has its characters: its own font's,
+// else the first font above it that has them, else its own with boxes. The
+// page is compared with one composed from those choices.
+TEST(PreviewPng, EachLabelIsSetInAFaceThatShowsIt) {
+    std::vector<int> digits;
+    for (int c = '0'; c <= '9'; ++c)
+        digits.push_back(c);
+    const std::string regular = face_path(""), bold = face_path("-bold");
+    const std::string numbers = write_scratch("numbers.bdf", make_font({.codes = digits}));
+    const struct {
+        const char* what;
+        std::vector<std::string> fonts;
+        std::vector<std::size_t> label_faces;  // indices into fonts
+    } cases[] = {
+        {"each font shows its own name, the one without letters the first font's",
+         {regular, bold, numbers},
+         {0, 1, 0}},
+        {"no font above shows the name: boxes in its own", {numbers, regular}, {0, 1}},
+    };
+    const std::string text = "Hi 0123";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto path = scratch_dir() / "labels.png";
+        std::vector<std::string> args = {"-t", text, "-o", path};
+        args.insert(args.end(), c.fonts.begin(), c.fonts.end());
+        const RunResult r = preview(args);
+        ASSERT_EQ(r.status, 0) << r.err;
+
+        FontLibrary library;
+        std::vector<std::unique_ptr<Font>> fonts;
+        std::vector<PageEntry> entries;
+        for (const std::string& font : c.fonts) {
+            std::string reason;
+            fonts.push_back(Font::open_file(library, font, reason));
+            ASSERT_TRUE(fonts.back()) << reason;
+        }
+        for (std::size_t i = 0; i < fonts.size(); ++i) {
+            const std::u32string name =
+                decode_utf8(std::filesystem::path(c.fonts[i]).filename().string());
+            entries.push_back(
+                {set_line(*fonts[c.label_faces[i]], name), set_line(*fonts[i], decode_utf8(text))});
+        }
+        const Bitmap want = compose_page(entries);
+        const GrayImage got = read_png(path);
+        ASSERT_EQ(got.width, want.width());
+        ASSERT_EQ(got.height, want.height());
+        for (int y = 0; y < want.height(); ++y)
+            for (int x = 0; x < want.width(); ++x)
+                ASSERT_EQ(got.at(x, y), want.ink(x, y) ? INK : PAPER) << x << "," << y;
+    }
 }
 
 }  // namespace
