@@ -6,6 +6,8 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_BDF_H
+#include FT_ADVANCES_H
+#include FT_TRUETYPE_TABLES_H
 
 #include <algorithm>
 #include <cstdint>
@@ -83,6 +85,30 @@ inline std::string check_bmp_map(FT_Face face, const otb::OtbStrike& strike) {
     return {};
 }
 
+// hmtx, where HarfBuzz takes advances from, scaled to the largest strike's
+// pixel size gives that strike's advances.
+inline std::string check_hmtx(FT_Face face, const std::vector<otb::OtbStrike>& strikes) {
+    int largest = 0;
+    for (int i = 1; i < face->num_fixed_sizes; ++i)
+        if (face->available_sizes[i].y_ppem > face->available_sizes[largest].y_ppem) largest = i;
+    const long ppem = face->available_sizes[largest].y_ppem >> 6;
+    const otb::OtbStrike& strike = strikes[static_cast<std::size_t>(largest)];
+    // FreeType gives a face without outlines no units per em of its own.
+    const auto* head = static_cast<const TT_Header*>(FT_Get_Sfnt_Table(face, FT_SFNT_HEAD));
+    if (head == nullptr) return "no head table";
+    const long units_per_em = head->Units_Per_EM;
+    FT_UInt glyph = 0;
+    for (const auto& [code, index] : strike.chars) {
+        FT_Fixed advance = 0;
+        if (FT_Get_Advance(face, ++glyph, FT_LOAD_NO_SCALE, &advance) != 0)
+            return "no hmtx advance of glyph " + std::to_string(glyph);
+        if (advance * ppem != strike.font->glyphs[index].dwidth_x * units_per_em)
+            return "the hmtx advance of glyph " + std::to_string(glyph) + " is " +
+                   std::to_string(advance) + " of " + std::to_string(units_per_em);
+    }
+    return {};
+}
+
 // An empty string when FreeType reads `bytes` as the strikes, else the first
 // difference.
 inline std::string compare_with_freetype(const std::vector<std::uint8_t>& bytes,
@@ -121,7 +147,7 @@ inline std::string compare_with_freetype(const std::vector<std::uint8_t>& bytes,
             font.property("FONT") == nullptr)
             return where + "its FONT property is not read back";
     }
-    return {};
+    return check_hmtx(face, strikes);
 }
 
 }  // namespace glyph::test
