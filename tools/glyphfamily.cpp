@@ -274,7 +274,7 @@ class FamilyRun {
     // that writes one.
     std::string run_pipeline(const Step& step) const {
         const std::string& on = step.commands.front().back();
-        const std::uintmax_t bytes = size_of(on);
+        const std::uintmax_t bytes = size_of(step.commands.front().back());
         std::string previous;
         for (std::size_t i = 0; i < step.commands.size(); ++i) {
             const std::vector<std::string>& command = step.commands[i];
@@ -292,7 +292,10 @@ class FamilyRun {
             if (!previous.empty()) ::unlink(previous.c_str());
             if (command.front() == "bdftopcf" || output.ends_with(".pcf.gz")) {
                 if (std::string problem = check_pcf(output); !problem.empty())
-                    return command.front() + " wrote no PCF font for " + on + ": " + problem;
+                    return command.front() +
+                           (command.front() == "gzip" ? " wrote no compressed PCF font for "
+                                                      : " wrote no PCF font for ") +
+                           on + ": " + problem;
             }
             previous = output;
         }

@@ -187,6 +187,8 @@ TEST(FamilyErrors, ConvertersThatHangLieOrFloodFailTheRunCleanly) {
     const std::string font = scratch.write("f.bdf", make_font({}));
     fs::create_directories(scratch.path / "out/bdf");
     scratch.write("out/bdf/f.bdf", "old\n");
+    // Messages name the files as they are in the output folder.
+    const std::string out = (scratch.path / "out").string();
     const struct {
         const char* what;
         const char* program;
@@ -195,18 +197,20 @@ TEST(FamilyErrors, ConvertersThatHangLieOrFloodFailTheRunCleanly) {
         std::string message;
     } cases[] = {
         {"bdftopcf writes no font", "bdftopcf", "echo garbage\n", nullptr,
-         "glyphfamily: bdftopcf wrote no PCF font for bdf/f"},
+         "glyphfamily: bdftopcf wrote no PCF font for " + out + "/bdf/f"},
         {"gzip writes no gzip data", "gzip", "echo garbage\n", nullptr,
-         "glyphfamily: gzip wrote no compressed PCF font for bdf/f"},
+         "glyphfamily: gzip wrote no compressed PCF font for " + out + "/bdf/f"},
         {"mkfontdir lists nothing", "mkfontdir", "echo 5 > \"$1/fonts.dir\"\n", nullptr,
          "glyphfamily: mkfontdir wrote a broken pcf/fonts.dir: it counts 5 fonts but lists 0"},
         {"bdftopcf fails naming its input as it was given", "bdftopcf",
          "echo \"bdftopcf: cannot read $*\" >&2; exit 1\n", nullptr,
-         "glyphfamily: bdftopcf on bdf/f.bdf failed: bdftopcf: cannot read -t bdf/f.bdf\n"},
-        {"bdftopcf hangs", "bdftopcf", "sleep 60\n", "1", "glyphfamily: bdftopcf on bdf/f"},
+         "glyphfamily: bdftopcf on " + out + "/bdf/f.bdf failed: bdftopcf: cannot read -t " + out +
+             "/bdf/f.bdf\n"},
+        {"bdftopcf hangs", "bdftopcf", "sleep 60\n", "1",
+         "glyphfamily: bdftopcf on " + out + "/bdf/f"},
         {"bdftopcf floods its messages", "bdftopcf",
          "head -c 30000000 /dev/zero | tr '\\0' x >&2; exit 1\n", nullptr,
-         "glyphfamily: bdftopcf on bdf/f"},
+         "glyphfamily: bdftopcf on " + out + "/bdf/f"},
     };
     const std::string path = (scratch.path / "bin").string() + ":" + std::getenv("PATH");
     const auto before = tree(scratch.path);

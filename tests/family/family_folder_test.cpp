@@ -20,6 +20,10 @@
 #include "test_fonts.hpp"
 #include "tool_harness.hpp"
 #include "tools.hpp"
+#if __has_include("glyphbdf.hpp")
+#include "glyphbdf.hpp"
+#define GLYPH_TEST_READING 1
+#endif
 #if GLYPH_TEST_FREETYPE
 #include "ft_ink.hpp"
 #endif
@@ -285,6 +289,57 @@ TEST(FamilyInstall, FontconfigListsTheFamilyOnAStockSystem) {
     EXPECT_NE((mono.messages + cell.messages).find("Instest"), std::string::npos)
         << mono.messages << cell.messages;
 }
+
+// The glyphs of a BDF font by encoding: box, rows and advance.
+std::map<std::int64_t, std::tuple<family::Box, std::vector<std::uint8_t>, std::int64_t>> glyph_set(
+    const std::string& text) {
+    const family::BdfReadResult read = family::read_bdf_font(text);
+    EXPECT_EQ(read.error, "");
+    std::map<std::int64_t, std::tuple<family::Box, std::vector<std::uint8_t>, std::int64_t>> set;
+    for (const family::BdfGlyph& glyph : read.font.glyphs)
+        set[glyph.encoding] = {glyph.box, glyph.rows, glyph.dwidth_x};
+    return set;
+}
+
+#if GLYPH_TEST_READING
+// An installed font given as it is installed, PCF or a multi-strike
+// OpenType file: the faces are those of its BDF, glyph for glyph.
+TEST(FamilyInputs, InstalledFormatsGiveTheFacesOfTheirBdf) {
+    NEED_CONVERTERS();
+    if (!have("pcf2bdf")) GTEST_SKIP() << "pcf2bdf is not installed";
+    const std::string pcf = "/usr/share/fonts/X11/misc/spleen-6x12.pcf.gz";
+    const std::string otb = "/usr/share/fonts/opentype/terminus/terminus-normal.otb";
+    if (!fs::exists(pcf) || !fs::exists(otb))
+        GTEST_SKIP() << "fonts-spleen or fonts-terminus-otb is not installed";
+    Scratch scratch;
+    const std::string bdf = (scratch.path / "spleen-6x12.bdf").string();
+    ASSERT_TRUE(family::run_child(*family::find_on_path("pcf2bdf", std::getenv("PATH")),
+                                  {"pcf2bdf", "-o", bdf, pcf})
+                    .ok);
+    const fs::path from_pcf = scratch.path / "from-pcf", from_bdf = scratch.path / "from-bdf";
+    ASSERT_EQ(family({"-f", "bdf", "-o", from_pcf.string(), pcf}).status, 0);
+    ASSERT_EQ(family({"-f", "bdf", "-o", from_bdf.string(), bdf}).status, 0);
+    for (const char* face : {"", "-bold", "-oblique", "-bold-oblique"}) {
+        const std::string name = std::string("bdf/spleen-6x12") + face + ".bdf";
+        EXPECT_EQ(glyph_set(read(from_pcf / name)), glyph_set(read(from_bdf / name))) << name;
+    }
+    // Two strikes of Terminus: two sizes of one family, each made from its strike.
+    const fs::path from_otb = scratch.path / "from-otb";
+    const RunResult made = family({"-f", "bdf", "-z", "14,16", "-o", from_otb.string(), otb});
+    ASSERT_EQ(made.status, 0) << made.err;
+    const RunResult plan = family({"-n", "-f", "bdf", "-z", "16", "-o", "x", otb});
+    EXPECT_TRUE(plan.out.find("\nglyphbdf -z 16 " + otb + " > x/bdf/terminus-normal-16.bdf\n") !=
+                std::string::npos)
+        << plan.out;
+    for (int size : {14, 16}) {
+        const std::string stem = "terminus-normal-" + std::to_string(size);
+        const RunResult strike = run_tool_on(run_glyphbdf, "", {"-z", std::to_string(size), otb});
+        ASSERT_EQ(strike.status, 0) << strike.err;
+        EXPECT_EQ(read(from_otb / "bdf" / (stem + ".bdf")), strike.out) << stem;
+        EXPECT_TRUE(fs::exists(from_otb / "bdf" / (stem + "-bold-oblique.bdf"))) << stem;
+    }
+}
+#endif
 
 #if GLYPH_TEST_FREETYPE
 // Fonts of other charsets reach their Unicode code points through the
