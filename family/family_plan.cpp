@@ -195,9 +195,10 @@ class StepMaker {
 
     void add_otb() {
         const std::vector<std::vector<std::size_t>> groups = coverage_groups();
-        const SizeEntry& first = plan_.sizes.front();
-        const std::string slope = std::to_string(rows_per_step(first.options.oblique));
         for (const auto& group : groups) {
+            // One italic angle a file: its first size's slope.
+            const std::string slope =
+                std::to_string(rows_per_step(plan_.sizes[group.front()].options.oblique));
             std::vector<std::int64_t> pixel_sizes;
             for (std::size_t size : group)
                 pixel_sizes.push_back(plan_.sizes[size].survey.pixel_size);
