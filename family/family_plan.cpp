@@ -283,6 +283,25 @@ std::string install_text(const FamilyPlan& plan, const std::string& dir) {
     return text;
 }
 
+// Whether `name` is one of the family's OpenType files, of any sizes:
+// "FAMILY-Style.otb" or "FAMILY-Style-8-12.otb".
+bool family_otb_file(const std::string& family, const std::string& name) {
+    for (Face face : FACES) {
+        const std::string stem = file_name_of(family) + "-" + face_style(face);
+        if (!name.starts_with(stem) || !name.ends_with(".otb")) continue;
+        const std::string sizes = name.substr(stem.size(), name.size() - stem.size() - 4);
+        bool sizes_only = true;
+        for (std::size_t i = 0; i < sizes.size(); ++i)
+            sizes_only =
+                sizes_only &&
+                (sizes[i] == '-' ? i + 1 < sizes.size() &&
+                                       std::isdigit(static_cast<unsigned char>(sizes[i + 1]))
+                                 : std::isdigit(static_cast<unsigned char>(sizes[i])) != 0);
+        if (sizes_only && (sizes.empty() || sizes.front() == '-')) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 const char* face_program(Face face) {
@@ -389,6 +408,13 @@ PlanResult make_plan(PlanInputs inputs, const FamilyOptions& overrides) {
         plan.otb_note = "no OpenType files: the system knows no Unicode mapping of charset " +
                         charset(plan.sizes.front().survey);
     StepMaker(plan, inputs).make();
+    // The family's files of an earlier grouping of its sizes.
+    if (plan.formats.otb && plan.otb_note.empty())
+        for (const std::string& name : inputs.folder_otb)
+            if (family_otb_file(plan.family, name) &&
+                std::find(plan.otb_names.begin(), plan.otb_names.end(), name) ==
+                    plan.otb_names.end())
+                plan.replaced.push_back("otb/" + name);
     return result;
 }
 

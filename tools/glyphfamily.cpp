@@ -544,6 +544,11 @@ int run_family(const FamilyOptions& options, ByteSink& out, ByteSink& err) {
     const std::string dir = options.out_dir.empty() ? file_name_of(first.family) : options.out_dir;
     inputs.folder_root = dir;
     inputs.in_folder = folder_sizes(fs::path(dir) / "bdf", first.family);
+    std::error_code no_folder;
+    for (const fs::directory_entry& entry :
+         fs::directory_iterator(fs::path(dir) / "otb", no_folder))
+        inputs.folder_otb.push_back(entry.path().filename().string());
+    std::sort(inputs.folder_otb.begin(), inputs.folder_otb.end());
     std::map<std::string, const std::string*> texts;
     for (const GivenFont& font : given)
         if (!font.strike)

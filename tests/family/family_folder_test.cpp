@@ -209,6 +209,14 @@ TEST(FamilyFolder, KeepsEveryFamilyAndSizeOfEarlierRuns) {
     EXPECT_EQ(after.at("otb/Second-Bold.otb"), before.at("otb/Second-Bold.otb"));
     EXPECT_EQ(fonts_dir_lines(out / "pcf" / "fonts.dir").size(), 12u);
     EXPECT_NE(after.at("otb/Glyphtest-Bold.otb"), before.at("otb/Glyphtest-Bold.otb"));
+    // A size of other characters: the family's files are split by coverage,
+    // and those of the earlier grouping go.
+    run("d20.bdf", {.pixel_size = 20, .codes = {32, 65}});
+    const std::map<std::string, std::string> split = tree(out);
+    EXPECT_FALSE(split.count("otb/Glyphtest-Bold.otb"));
+    EXPECT_TRUE(split.count("otb/Glyphtest-Bold-13-16.otb"));
+    EXPECT_TRUE(split.count("otb/Glyphtest-Bold-20.otb"));
+    EXPECT_EQ(split.at("otb/Second-Bold.otb"), before.at("otb/Second-Bold.otb"));
 }
 
 // Sizes that cover different characters get OpenType files of their own,
