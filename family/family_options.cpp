@@ -160,25 +160,9 @@ ParsedOptions parse_family_options(std::span<const std::string> args) {
                 options.install = true;
                 continue;
             }
-            if (name == "face" || name == "otb" || name == "fontconfig" || name == "slope" ||
-                name == "date") {
-                std::string value;
-                if (equals != std::string::npos) {
-                    value = arg.substr(equals + 1);
-                } else if (i + 1 < args.size()) {
-                    value = args[++i];
-                } else {
-                    parsed.error = "option '--" + name + "' requires an argument";
-                    return parsed;
-                }
-                if (std::string problem = take_step_option(name, value, options);
-                    !problem.empty()) {
-                    parsed.error = std::move(problem);
-                    return parsed;
-                }
-                continue;
-            }
-            if (name != "bold" && name != "oblique") {
+            const bool step = name == "face" || name == "otb" || name == "fontconfig" ||
+                              name == "slope" || name == "date";
+            if (!step && name != "bold" && name != "oblique") {
                 parsed.error = "unrecognized option '" + arg + "'";
                 return parsed;
             }
@@ -190,6 +174,14 @@ ParsedOptions parse_family_options(std::span<const std::string> args) {
             } else {
                 parsed.error = "option '--" + name + "' requires an argument";
                 return parsed;
+            }
+            if (step) {
+                if (std::string problem = take_step_option(name, value, options);
+                    !problem.empty()) {
+                    parsed.error = std::move(problem);
+                    return parsed;
+                }
+                continue;
             }
             std::vector<std::string> words;
             const OptionSet set = name == "bold" ? OptionSet::bold : OptionSet::oblique;

@@ -12,7 +12,6 @@
 #include "sfnt_names.hpp"
 
 namespace glyph::reading {
-namespace {
 
 // The standard properties in the order fonts conventionally list them: the
 // fields of an X11 font name, then the metrics that BDF needs, then the rest.
@@ -77,6 +76,8 @@ constexpr std::string_view STANDARD_PROPERTIES[] = {
     "AXIS_LIMITS",
     "AXIS_TYPES",
 };
+
+namespace {
 
 // The fields of an X11 font name, in order.
 constexpr std::string_view XLFD_FIELDS[] = {
@@ -255,6 +256,10 @@ std::string xlfd_name(const std::vector<Property>& properties) {
 }
 
 }  // namespace
+
+std::span<const std::string_view> standard_properties() {
+    return STANDARD_PROPERTIES;
+}
 
 std::int64_t BdfHeader::swidth(std::int64_t dwidth) const {
     const std::int64_t n = dwidth * swidth_numerator;

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "bitmap_font.hpp"
@@ -34,6 +36,9 @@ struct BdfHeader {
 // with FONT_ASCENT and FONT_DESCENT from the strike where FreeType keeps them
 // elsewhere; for a font that keeps none, properties made from its names, its
 // OS/2 table and the strike.
+// The standard X11 properties, in the order fonts conventionally list them.
+std::span<const std::string_view> standard_properties();
+
 BdfHeader make_bdf_header(const BitmapFont& font, const StrikeGlyphs& glyphs);
 
 }  // namespace glyph::reading

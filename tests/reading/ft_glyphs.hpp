@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "bdf_header.hpp"
+
 namespace glyph::test {
 
 struct FtGlyph {
@@ -27,69 +29,6 @@ struct FtFont {
     std::map<unsigned long, FtGlyph> glyphs;
     std::map<std::string, std::string> properties;  // a string's text in quotes, or the number
 };
-
-inline const std::vector<std::string>& standard_property_names() {
-    static const std::vector<std::string> names = {"FONTNAME_REGISTRY",
-                                                   "FOUNDRY",
-                                                   "FAMILY_NAME",
-                                                   "WEIGHT_NAME",
-                                                   "SLANT",
-                                                   "SETWIDTH_NAME",
-                                                   "ADD_STYLE_NAME",
-                                                   "PIXEL_SIZE",
-                                                   "POINT_SIZE",
-                                                   "RESOLUTION_X",
-                                                   "RESOLUTION_Y",
-                                                   "SPACING",
-                                                   "AVERAGE_WIDTH",
-                                                   "CHARSET_REGISTRY",
-                                                   "CHARSET_ENCODING",
-                                                   "FONT_ASCENT",
-                                                   "FONT_DESCENT",
-                                                   "DEFAULT_CHAR",
-                                                   "MIN_SPACE",
-                                                   "NORM_SPACE",
-                                                   "MAX_SPACE",
-                                                   "END_SPACE",
-                                                   "AVG_CAPITAL_WIDTH",
-                                                   "AVG_LOWERCASE_WIDTH",
-                                                   "QUAD_WIDTH",
-                                                   "FIGURE_WIDTH",
-                                                   "SUPERSCRIPT_X",
-                                                   "SUPERSCRIPT_Y",
-                                                   "SUBSCRIPT_X",
-                                                   "SUBSCRIPT_Y",
-                                                   "SUPERSCRIPT_SIZE",
-                                                   "SUBSCRIPT_SIZE",
-                                                   "SMALL_CAP_SIZE",
-                                                   "UNDERLINE_POSITION",
-                                                   "UNDERLINE_THICKNESS",
-                                                   "STRIKEOUT_ASCENT",
-                                                   "STRIKEOUT_DESCENT",
-                                                   "ITALIC_ANGLE",
-                                                   "CAP_HEIGHT",
-                                                   "X_HEIGHT",
-                                                   "RELATIVE_SETWIDTH",
-                                                   "RELATIVE_WEIGHT",
-                                                   "WEIGHT",
-                                                   "RESOLUTION",
-                                                   "FONT",
-                                                   "FACE_NAME",
-                                                   "FULL_NAME",
-                                                   "COPYRIGHT",
-                                                   "NOTICE",
-                                                   "DESTINATION",
-                                                   "FONT_TYPE",
-                                                   "FONT_VERSION",
-                                                   "RASTERIZER_NAME",
-                                                   "RASTERIZER_VERSION",
-                                                   "RAW_ASCENT",
-                                                   "RAW_DESCENT",
-                                                   "AXIS_NAMES",
-                                                   "AXIS_LIMITS",
-                                                   "AXIS_TYPES"};
-    return names;
-}
 
 // Reads the font at `path` (its only strike) through its selected charmap,
 // or its first when FreeType selects none.
@@ -131,7 +70,8 @@ inline FtFont read_ft_font(const std::string& path) {
                     g.bits.push_back(static_cast<std::uint8_t>(value));
                 }
         }
-        for (const std::string& name : standard_property_names()) {
+        for (const std::string_view standard : reading::standard_properties()) {
+            const std::string name(standard);
             BDF_PropertyRec p;
             if (FT_Get_BDF_Property(face, name.c_str(), &p) != 0) continue;
             if (p.type == BDF_PROPERTY_TYPE_ATOM)
