@@ -79,10 +79,10 @@ struct PlanInputs {
     std::vector<SizeEntry> in_folder;  // the folder's regular faces of any family
     Formats formats;
     std::int64_t date = 0;
-    bool charset_mapped = true;  // the charset has a Unicode mapping
+    bool charset_mapped = true;           // the charset has a Unicode mapping
     std::vector<std::string> folder_otb;  // the names of the files in the folder's otb/
-    std::string out_root;        // where new files are made
-    std::string folder_root;     // where the folder's own files are read
+    std::string out_root;                 // where new files are made
+    std::string folder_root;              // where the folder's own files are read
 };
 
 // The plan, or the message that says why there is none: fonts of different
