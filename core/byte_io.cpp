@@ -64,4 +64,12 @@ void FdSink::deliver(const char* bytes, std::size_t n) {
     }
 }
 
+std::string read_all(ByteSource& in) {
+    std::string bytes;
+    char buffer[1 << 16];
+    while (std::size_t got = in.read(buffer, sizeof buffer))
+        bytes.append(buffer, got);
+    return bytes;
+}
+
 }  // namespace glyph

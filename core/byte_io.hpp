@@ -18,6 +18,9 @@ class ByteSource {
     virtual std::size_t read(char* buffer, std::size_t capacity) = 0;
 };
 
+// Everything a source has left, for the programs that read a whole font.
+std::string read_all(ByteSource& in);
+
 // Reads a POSIX file descriptor; closes it on destruction when owned.
 class FdSource final : public ByteSource {
   public:

@@ -28,6 +28,21 @@ void set_allocation_limit(std::size_t bytes);
 // The cap in force; 0 when there is none.
 std::size_t current_allocation_limit();
 
+// A cap for the life of a run of a program. A cap already in force that is
+// lower (a fuzzing harness's, or a caller's) stays.
+class AllocationCap {
+  public:
+    explicit AllocationCap(std::size_t bytes) : before_(current_allocation_limit()) {
+        set_allocation_limit(before_ != 0 && before_ < bytes ? before_ : bytes);
+    }
+    ~AllocationCap() { set_allocation_limit(before_); }
+    AllocationCap(const AllocationCap&) = delete;
+    AllocationCap& operator=(const AllocationCap&) = delete;
+
+  private:
+    std::size_t before_;
+};
+
 // Whether a request of `bytes` is within that cap, for code whose blocks come
 // from elsewhere (a container, a library's own allocator) but must keep to it.
 bool allocation_allowed(std::size_t bytes);

@@ -30,14 +30,6 @@ std::string_view base_name(std::string_view path) {
     return slash == std::string_view::npos || path.size() == 1 ? path : path.substr(slash + 1);
 }
 
-std::string read_all(ByteSource& in) {
-    std::string bytes;
-    char buffer[1 << 16];
-    while (std::size_t got = in.read(buffer, sizeof buffer))
-        bytes.append(buffer, got);
-    return bytes;
-}
-
 class Preview {
   public:
     Preview(const PreviewOptions& options, ByteSink& out, ByteSink& err, const PngStore& store)
@@ -157,21 +149,6 @@ class Preview {
     int status_ = 0;
 };
 
-// The run's cap on memory, for its life. A cap already in force that is
-// lower (a fuzzing harness's) stays.
-class MemoryCap {
-  public:
-    explicit MemoryCap(std::size_t bytes) : before_(current_allocation_limit()) {
-        set_allocation_limit(before_ == 0 ? bytes : std::min(before_, bytes));
-    }
-    ~MemoryCap() { set_allocation_limit(before_); }
-    MemoryCap(const MemoryCap&) = delete;
-    MemoryCap& operator=(const MemoryCap&) = delete;
-
-  private:
-    std::size_t before_;
-};
-
 int fail(ByteSink& out, ByteSink& err, std::string_view message) {
     try {
         out.flush();
@@ -203,7 +180,7 @@ int run_glyphpreview(std::span<const std::string> args, ByteSource& in, ByteSink
             case PreviewOptions::Action::show:
                 break;
         }
-        const MemoryCap cap(options.memory_mib << 20);
+        const AllocationCap cap(options.memory_mib << 20);
         Preview preview(options, out, err, store);
         if (options.fonts.empty()) preview.show_standard_input(in);
         for (const std::string& path : options.fonts)

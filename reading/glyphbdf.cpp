@@ -18,30 +18,6 @@ using reading::FontError;
 
 constexpr std::string_view STANDARD_INPUT_LABEL = "(standard input)";
 
-std::string read_all(ByteSource& in) {
-    std::string bytes;
-    char buffer[1 << 16];
-    while (std::size_t got = in.read(buffer, sizeof buffer))
-        bytes.append(buffer, got);
-    return bytes;
-}
-
-// The run's cap, or the caller's when that is the smaller, for as long as
-// the run lasts.
-class RunCap {
-  public:
-    explicit RunCap(std::size_t mib) : before_(current_allocation_limit()) {
-        const std::size_t bytes = mib << 20;
-        set_allocation_limit(before_ != 0 && before_ < bytes ? before_ : bytes);
-    }
-    ~RunCap() { set_allocation_limit(before_); }
-    RunCap(const RunCap&) = delete;
-    RunCap& operator=(const RunCap&) = delete;
-
-  private:
-    std::size_t before_;
-};
-
 void list(const BitmapFont& font, ByteSink& out) {
     for (const reading::StrikeInfo& strike : font.strikes()) {
         out.put(std::to_string(strike.pixel_size) + '\t' + std::to_string(strike.glyphs) + '\t' +
@@ -87,7 +63,7 @@ int run_glyphbdf(std::span<const std::string> args, ByteSource& in, ByteSink& ou
             case BdfOptions::Action::list:
                 break;
         }
-        RunCap cap(options.memory_mib);
+        const AllocationCap cap(options.memory_mib << 20);
         return convert(options, in, out);
     } catch (const FontError& failure) {
         return fail(out, err, failure.message + "\n");
