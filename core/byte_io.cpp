@@ -62,11 +62,11 @@ void ByteSink::flush_holding(std::size_t room) {
     }
 }
 
-void ByteSink::replace_held(std::size_t offset, std::size_t size, std::string_view text) {
+void ByteSink::replace_held_resized(std::size_t offset, std::size_t size, std::string_view text) {
     if (text.size() > size && capacity_ - used_ < text.size() - size)
         flush_holding(text.size() - size);
     char* at = held() + offset;
-    if (text.size() != size) std::memmove(at + text.size(), at + size, held_size() - offset - size);
+    std::memmove(at + text.size(), at + size, held_size() - offset - size);
     std::memcpy(at, text.data(), text.size());
     used_ = used_ - size + text.size();
 }

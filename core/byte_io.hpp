@@ -107,7 +107,12 @@ class ByteSink {
         hold_ = NOT_HOLDING;
     }
     // Replaces `size` held bytes from `offset` with `text`.
-    void replace_held(std::size_t offset, std::size_t size, std::string_view text);
+    void replace_held(std::size_t offset, std::size_t size, std::string_view text) {
+        if (text.size() == size)
+            std::memcpy(held() + offset, text.data(), size);
+        else
+            replace_held_resized(offset, size, text);
+    }
 
   protected:
     virtual void deliver(const char* bytes, std::size_t n) = 0;
@@ -118,6 +123,7 @@ class ByteSink {
     // flush() while holding: delivers what lies before the held bytes and
     // makes room for `room` more after them.
     void flush_holding(std::size_t room);
+    void replace_held_resized(std::size_t offset, std::size_t size, std::string_view text);
     PodArray<char> buffer_;
     std::size_t capacity_;
     std::size_t used_ = 0;

@@ -1,5 +1,6 @@
 #include "advance_hold.hpp"
 
+#include <cstring>
 #include <limits>
 
 #include "text_scan.hpp"
@@ -35,14 +36,42 @@ bool scaled_swidth(std::int32_t s, std::int32_t x, std::int32_t& out) {
     return true;
 }
 
-void AdvanceHold::mark(AdvanceKeyword keyword, std::size_t at, std::size_t size) {
-    if (marks_held_ == marks_.capacity()) marks_.reserve(marks_held_ + 4);
-    marks_[marks_held_++] = {at, size, keyword};
+namespace {
+
+// Short lines compared without a call.
+bool same_bytes(const char* a, const char* b, std::size_t n) {
+    std::size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        std::uint64_t x, y;
+        std::memcpy(&x, a + i, 8);
+        std::memcpy(&y, b + i, 8);
+        if (x != y) return false;
+    }
+    for (; i < n; ++i)
+        if (a[i] != b[i]) return false;
+    return true;
 }
+
+// 0x80 in each byte of x that is 0, and 0 in every other byte.
+std::uint64_t zero_bytes(std::uint64_t x) {
+    constexpr std::uint64_t low7 = 0x7f7f7f7f7f7f7f7fu;
+    return ~(((x & low7) + low7) | x | low7);
+}
+
+}  // namespace
 
 bool AdvanceHold::has_ink(ByteSink& out, std::size_t to) const {
     const char* const held = out.held();
-    for (std::size_t i = rows_from_; i < to; ++i)
+    std::size_t i = rows_from_;
+    // Eight bytes at a time: each a '0' or a newline.
+    constexpr std::uint64_t zeros = 0x3030303030303030u, newlines = 0x0a0a0a0a0a0a0a0au;
+    for (; i + 8 <= to; i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, held + i, 8);
+        if ((zero_bytes(word ^ zeros) | zero_bytes(word ^ newlines)) != 0x8080808080808080u)
+            return true;
+    }
+    for (; i < to; ++i)
         if (held[i] != '0' && held[i] != '\n') return true;
     return false;
 }
@@ -81,41 +110,61 @@ std::string_view width_line_text(char (&buffer)[64], AdvanceKeyword keyword, std
 
 }  // namespace
 
+AdvanceHold::KnownLine& AdvanceHold::known(ByteSink& out, const Mark& mark) {
+    KnownLine& k = known_[mark.keyword == AdvanceKeyword::dwidth ? 0 : 1];
+    const char* line = out.held() + mark.at;
+    if (mark.size == k.size && same_bytes(line, k.line, mark.size)) return k;
+    k.size = 0;
+    k.written_size = 0;
+    if (mark.size > sizeof k.line) {  // read in place, and not kept
+        k.readable = read_width_line({line, mark.size}, keyword_text(mark.keyword), k.fields);
+        return k;
+    }
+    std::memcpy(k.line, line, mark.size);
+    k.size = mark.size;
+    k.readable = read_width_line({k.line, mark.size}, keyword_text(mark.keyword), k.fields);
+    return k;
+}
+
 void AdvanceHold::widen_advance(ByteSink& out) {
-    const auto read = [&out](const Mark& mark, WidthLine& fields) {
-        return read_width_line({out.held() + mark.at, mark.size}, keyword_text(mark.keyword),
-                               fields);
-    };
     const auto is_advance = [](const WidthLine& fields) {
         return fields.first > 0 && fields.first < ADVANCE_LIMIT;
     };
+    // The advance, found before any SWIDTH line behind it needs it (the
+    // usual order, SWIDTH then DWIDTH, needs no search).
     std::int32_t advance = 0;
     for (std::size_t i = marks_held_; i-- > 0 && advance == 0;) {
-        WidthLine fields;
-        if (marks_[i].keyword == AdvanceKeyword::dwidth && read(marks_[i], fields) &&
-            is_advance(fields))
-            advance = fields.first;
+        if (marks_[i].keyword != AdvanceKeyword::dwidth) continue;
+        const KnownLine& k = known(out, marks_[i]);
+        if (k.readable && is_advance(k.fields)) advance = k.fields.first;
     }
     if (advance == 0) return;
     // From the last line back, so that a line that changes its length
     // leaves the offsets of the lines before it as they are.
-    char buffer[64];
     for (std::size_t i = marks_held_; i-- > 0;) {
         const Mark& mark = marks_[i];
-        WidthLine fields;
-        if (!read(mark, fields)) continue;
-        std::int64_t first = fields.first;
-        if (mark.keyword == AdvanceKeyword::dwidth) {
-            if (!is_advance(fields)) continue;
-            ++first;
-        } else {
-            std::int32_t scaled;
-            if (!scaled_swidth(fields.first, advance, scaled)) continue;
-            first = scaled;
+        KnownLine& k = known(out, mark);
+        if (!k.readable) continue;
+        const bool dwidth = mark.keyword == AdvanceKeyword::dwidth;
+        if (k.written_size == 0 || (!dwidth && k.advance != advance)) {
+            std::int64_t first = k.fields.first;
+            if (dwidth) {
+                if (!is_advance(k.fields)) continue;
+                ++first;
+            } else {
+                std::int32_t scaled;
+                if (!scaled_swidth(k.fields.first, advance, scaled)) continue;
+                first = scaled;
+            }
+            const std::string_view text =
+                width_line_text(k.written, mark.keyword, first, k.fields.second, k.fields.line_end);
+            // Kept only for a line that is kept itself.
+            k.written_size = k.size != 0 ? text.size() : 0;
+            k.advance = advance;
+            out.replace_held(mark.at, mark.size, text);
+            continue;
         }
-        out.replace_held(
-            mark.at, mark.size,
-            width_line_text(buffer, mark.keyword, first, fields.second, fields.line_end));
+        out.replace_held(mark.at, mark.size, {k.written, k.written_size});
     }
 }
 

@@ -66,7 +66,10 @@ class AdvanceHold {
         ink_ = false;
     }
     // A DWIDTH or SWIDTH line before the glyph's BITMAP line.
-    void mark(AdvanceKeyword keyword, std::size_t at, std::size_t size);
+    void mark(AdvanceKeyword keyword, std::size_t at, std::size_t size) {
+        if (marks_held_ == marks_.capacity()) marks_.reserve(marks_held_ + 4);
+        marks_[marks_held_++] = {at, size, keyword};
+    }
     // The glyph's rows begin at `at`, after its BITMAP line.
     void open_rows(std::size_t at) {
         rows_open_ = true;
@@ -98,6 +101,19 @@ class AdvanceHold {
         std::size_t at, size;
         AdvanceKeyword keyword;
     };
+    // A font repeats a few DWIDTH and SWIDTH lines over and over: the last
+    // line of each keyword is kept with what it read as and was written as.
+    struct KnownLine {
+        char line[64];
+        std::size_t size = 0;  // a line is never empty: 0 matches none
+        bool readable = false;
+        WidthLine fields;          // its line end in `line`
+        std::int32_t advance = 0;  // the SWIDTH line's was written for this advance
+        char written[64];
+        std::size_t written_size = 0;  // 0: not written yet
+    };
+    // The line of `mark`, read, from the known line of its keyword.
+    KnownLine& known(ByteSink& out, const Mark& mark);
     // Whether a row written from rows_from_ to `to` has a set pixel: the
     // rows are hex digits and newlines only.
     bool has_ink(ByteSink& out, std::size_t to) const;
@@ -109,6 +125,7 @@ class AdvanceHold {
     std::size_t rows_from_ = 0;
     PodArray<Mark> marks_;
     std::size_t marks_held_ = 0;
+    KnownLine known_[2];  // DWIDTH, SWIDTH
 };
 
 }  // namespace glyph
