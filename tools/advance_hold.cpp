@@ -130,8 +130,7 @@ void AdvanceHold::widen_advance(ByteSink& out) {
     const auto is_advance = [](const WidthLine& fields) {
         return fields.first > 0 && fields.first < ADVANCE_LIMIT;
     };
-    // The advance, found before any SWIDTH line behind it needs it (the
-    // usual order, SWIDTH then DWIDTH, needs no search).
+    // The advance first: a SWIDTH line may come before the DWIDTH line.
     std::int32_t advance = 0;
     for (std::size_t i = marks_held_; i-- > 0 && advance == 0;) {
         if (marks_[i].keyword != AdvanceKeyword::dwidth) continue;
