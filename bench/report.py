@@ -13,6 +13,7 @@ Targets (checked on the font named unifont, when it is among the fonts):
   glyphslope                           at most 8 x cat
   glyphstoutslope (default and -r -L)  at most 8 x cat
   glyphslope -b, glyphslope -b -s 6    at most 1.1 x glyphslope
+  glyphstout -a, glyphstoutslope -a    at most 1.1 x the same program without -a
   every program: peak memory on unifont at most 1 MiB above the ten-glyph font
 Exit status 1 when a target is missed, 2 on a usage or run error.
 """
@@ -35,12 +36,16 @@ RUNS = [
     ("glyphstoutslope", ["-r", "-L"], 8.0),
     ("glyphslope", ["-b"], 8.0),
     ("glyphslope", ["-b", "-s", "6"], 8.0),
+    ("glyphstout", ["-a"], 4.0),
+    ("glyphstoutslope", ["-a"], 8.0),
 ]
 # Runs held against another run of the same round: (run, the run it is
 # compared with, the largest ratio of their medians).
 RELATIVE = {
     "glyphslope -b": ("glyphslope", 1.1),
     "glyphslope -b -s 6": ("glyphslope", 1.1),
+    "glyphstout -a": ("glyphstout", 1.1),
+    "glyphstoutslope -a": ("glyphstoutslope", 1.1),
 }
 MEMORY_SLACK_KIB = 1024
 TARGET_FONT = "unifont"

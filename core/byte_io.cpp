@@ -33,10 +33,42 @@ ByteSink::ByteSink(std::size_t buffer_size)
       capacity_(buffer_size < MIN_BUFFER ? MIN_BUFFER : buffer_size) {}
 
 void ByteSink::flush() {
+    if (holding()) return flush_holding(1);
     if (used_ == 0) return;
     std::size_t n = used_;
     used_ = 0;  // a failed delivery drops the bytes; the run ends on it anyway
     deliver(buffer_.data(), n);
+}
+
+void ByteSink::flush_holding(std::size_t room) {
+    if (hold_ > 0) {
+        const std::size_t before = hold_, held = used_ - hold_;
+        const auto keep_held = [&] {
+            std::memmove(buffer_.data(), buffer_.data() + before, held);
+            used_ = held;
+            hold_ = 0;
+        };
+        try {
+            deliver(buffer_.data(), before);
+        } catch (...) {
+            keep_held();  // as in flush(): a failed delivery drops the bytes
+            throw;
+        }
+        keep_held();
+    }
+    if (capacity_ - used_ < room) {
+        buffer_.reserve(used_ + room > 2 * capacity_ ? used_ + room : 2 * capacity_);
+        capacity_ = buffer_.capacity();
+    }
+}
+
+void ByteSink::replace_held_resized(std::size_t offset, std::size_t size, std::string_view text) {
+    if (text.size() > size && capacity_ - used_ < text.size() - size)
+        flush_holding(text.size() - size);
+    char* at = held() + offset;
+    std::memmove(at + text.size(), at + size, held_size() - offset - size);
+    std::memcpy(at, text.data(), text.size());
+    used_ = used_ - size + text.size();
 }
 
 void ByteSink::put_slow(const char* bytes, std::size_t n) {

@@ -78,7 +78,7 @@ class ByteSink {
     }
     // Room for n more bytes written straight into the buffer, then commit(n).
     char* reserve(std::size_t n) {
-        if (capacity_ - used_ < n) flush();
+        if (capacity_ - used_ < n) holding() ? flush_holding(n) : flush();
         return used_ + n <= capacity_ ? buffer_.data() + used_ : nullptr;
     }
     void commit(std::size_t n) {
@@ -88,21 +88,49 @@ class ByteSink {
     // The free part of the buffer, at least n bytes (n <= MIN_BUFFER), for
     // writing many short pieces in a row; then commit() what was written.
     std::size_t free_space(std::size_t n, char*& begin) {
-        if (capacity_ - used_ < n) flush();
+        if (capacity_ - used_ < n) holding() ? flush_holding(n) : flush();
         begin = buffer_.data() + used_;
         return capacity_ - used_;
     }
+    // Delivers the bytes put so far, but none that are held.
     void flush();
     std::size_t buffer_capacity() const { return capacity_; }
+
+    // Holding: the bytes put after hold() stay in the buffer, which grows to
+    // keep them, where they can still be rewritten; release() lets them go
+    // out with the rest and drop_held() forgets them. The buffer keeps the
+    // size it grew to, so holding a run of like pieces allocates once.
+    void hold() { hold_ = used_; }
+    bool holding() const { return hold_ != NOT_HOLDING; }
+    std::size_t held_size() const { return used_ - hold_; }
+    char* held() { return buffer_.data() + hold_; }
+    void release() { hold_ = NOT_HOLDING; }
+    void drop_held() {
+        used_ = hold_;
+        hold_ = NOT_HOLDING;
+    }
+    // Replaces `size` held bytes from `offset` with `text`.
+    void replace_held(std::size_t offset, std::size_t size, std::string_view text) {
+        if (text.size() == size)
+            std::memcpy(held() + offset, text.data(), size);
+        else
+            replace_held_resized(offset, size, text);
+    }
 
   protected:
     virtual void deliver(const char* bytes, std::size_t n) = 0;
 
   private:
+    static constexpr std::size_t NOT_HOLDING = ~std::size_t{0};
     void put_slow(const char* bytes, std::size_t n);
+    // flush() while holding: delivers what lies before the held bytes and
+    // makes room for `room` more after them.
+    void flush_holding(std::size_t room);
+    void replace_held_resized(std::size_t offset, std::size_t size, std::string_view text);
     PodArray<char> buffer_;
     std::size_t capacity_;
     std::size_t used_ = 0;
+    std::size_t hold_ = NOT_HOLDING;
 };
 
 // Writes to a POSIX file descriptor (never closes it). A quiet sink drops

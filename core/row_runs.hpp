@@ -33,9 +33,12 @@ template <std::size_t Bytes>
     // the careful way.
     if (p[digits] == '\n' && !(seen & (NUL_FLAG | NEWLINE_FLAG | OTHER_FLAG))) [[likely]]
         return digits + 1;
-    if (may_be_glyph_keyword(*p)) {
+    // A STARTCHAR line is a row to the glyph section, but -a must see it.
+    if (may_be_glyph_keyword(*p) || *p == 'S') {
         const std::size_t size = short_line_size(p);
-        if (size == 0 || glyph_keyword(Line{p, size}) != GlyphKeyword::none) return 0;
+        if (size == 0 || glyph_keyword(Line{p, size}) != GlyphKeyword::none ||
+            has_keyword(Line{p, size}, "STARTCHAR"))
+            return 0;
     }
     const std::size_t size = short_line_size(p);
     if (size != 0) word = read_hex_word(p, size, digits);

@@ -28,6 +28,25 @@ std::uint64_t FieldScanner::long_digits(const char*& p, std::uint64_t m) const {
     return m;
 }
 
+bool FieldScanner::exact_int32(std::int32_t& out) {
+    skip_space();
+    const char* p = p_;
+    const bool negative = p < end_ && *p == '-';
+    if (negative) ++p;
+    if (p >= end_ || !is_digit(*p)) return false;
+    constexpr std::int64_t limit = std::int64_t{1} << 31;
+    std::int64_t magnitude = 0;
+    for (; p < end_ && is_digit(*p); ++p) {
+        magnitude = magnitude * 10 + (*p - '0');
+        if (magnitude > limit) magnitude = limit + 1;  // out of range, however long
+    }
+    if (p < end_ && !is_space(*p)) return false;
+    if (magnitude > (negative ? limit : limit - 1)) return false;
+    out = static_cast<std::int32_t>(negative ? -magnitude : magnitude);
+    p_ = p;
+    return true;
+}
+
 std::int32_t leading_int32(std::string_view text) {
     std::size_t p = 0;
     while (p < text.size() && is_space(text[p]))

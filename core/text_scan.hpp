@@ -82,6 +82,15 @@ class FieldScanner {
         return true;
     }
 
+    // A number written as an optional minus and digits, nothing else up to
+    // the next white space or the end, whose value lies within signed 32 bits.
+    bool exact_int32(std::int32_t& out);
+    // Whether nothing but white space is left.
+    bool only_space_left() {
+        skip_space();
+        return p_ == end_;
+    }
+
   private:
     void skip_space() {
         while (p_ < end_ && is_space(*p_))

@@ -31,7 +31,7 @@ std::int64_t cell_slant_step(const Box& font_box) {
 FaceOptions choose_options(const FontSurvey& font) {
     FaceOptions options;
     if (font.spacing == Spacing::proportional) {
-        options.bold = {"-w"};
+        options.bold = {"-w", "-a"};  // grown ink would run into the next letter
         options.oblique = {"-b"};
         return options;
     }

@@ -22,7 +22,8 @@ struct FaceOptions {
     std::vector<std::string> oblique;  // glyphslope's; glyphstoutslope gets both
 };
 
-// A proportional font gets its boxes widened and a balanced slant; a
+// A proportional font gets its boxes and the advances of its inked glyphs
+// widened, and a balanced slant; a
 // monospaced one keeps its ink inside the cell: widened boxes only where
 // they fit, and a slant steep enough to stay within a pixel of the cell.
 FaceOptions choose_options(const FontSurvey& font);

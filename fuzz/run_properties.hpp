@@ -100,6 +100,11 @@ inline const std::vector<OptionSet>& option_sets() {
         {{"-s2", "-b", "-w", "-r"}, nullptr},
         {{"-V", "-b", "-s16", "-L"}, "30"},
         {{"-s4", "-b", "-w"}, nullptr},
+        // Advances one pixel wider: each glyph held until its ENDCHAR.
+        {{"-a"}, nullptr},
+        {{"-w", "-a", "-r"}, nullptr},
+        {{"-V", "-a", "-b", "-w"}, "30"},
+        {{"-a", "-L", "-s5", "-b"}, nullptr},
     };
     return sets;
 }

@@ -23,7 +23,8 @@ using namespace std::string_literals;
 const std::string FLAGS =
     "  -l left shifted image OR original (default)\n  -r right shifted image OR original\n"
     "  -L reflect left edge\n  -R reflect right edge (default)\n"
-    "  -w widen glyph boxes by one pixel on the growth side\n";
+    "  -w widen glyph boxes by one pixel on the growth side\n"
+    "  -a widen the advance of every glyph with ink by one pixel\n";
 const std::string REPORT =
     "  -b lean about the baseline (pixels on it stay in place)\n"
     "  -s N rows per one-pixel step of slant, 1 to 16 (default 3)\n"

@@ -9,23 +9,43 @@
 // are written in runs, and runs of rows go to the section in one call. Every
 // other line, a long one cut into pieces or one at the end of the block,
 // comes through LineReader::next() and is handled on its own.
+//
+// With -a (Advance) each glyph's output is held until its ENDCHAR line; the
+// loop tells the hold where the lines it cares about lie among the held
+// bytes, and is otherwise the same loop.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
+#include "advance_hold.hpp"
 #include "filter_driver.hpp"
 #include "reference_paths.hpp"
 
 namespace glyph {
 
-template <class Section>
+template <class Section, bool Advance>
 class GlyphLoop {
   public:
     GlyphLoop(const GlyphRun& run, Section& section)
         : run_(run), section_(section), boxes_(run), in_place_(!reference_paths()) {}
 
     void run() {
+        if constexpr (Advance) {
+            try {
+                run_lines();
+            } catch (...) {
+                hold_.drop(run_.out);  // a failed run writes nothing of the glyph in hand
+                throw;
+            }
+            hold_.release(run_.out);  // the input ended inside a glyph
+        } else {
+            run_lines();
+        }
+    }
+
+  private:
+    void run_lines() {
         Line line;
         for (;;) {
             if (in_place_) take_block();
@@ -34,10 +54,22 @@ class GlyphLoop {
         }
     }
 
-  private:
     // One piece read by next().
     void take_piece(const Line& line) {
-        switch (glyph_keyword(line)) {
+        const GlyphKeyword keyword = glyph_keyword(line);
+        if constexpr (Advance) {
+            if (keyword == GlyphKeyword::none) note_line(line, pending_);
+            if (keyword == GlyphKeyword::bitmap || keyword == GlyphKeyword::bbx) {
+                const std::size_t from = held_at(pending_);
+                take_keyword_piece(keyword, line);
+                noted_rows_line(from, held_at(pending_));
+                return;
+            }
+        }
+        take_keyword_piece(keyword, line);
+    }
+    void take_keyword_piece(GlyphKeyword keyword, const Line& line) {
+        switch (keyword) {
             case GlyphKeyword::none:
                 if (in_bitmap_)
                     section_.bitmap_row(line);
@@ -53,9 +85,44 @@ class GlyphLoop {
                 break;
             case GlyphKeyword::endchar:
                 section_.end_glyph();
+                finish_glyph();
                 run_.out.put(line.view());
                 end_glyph();
                 break;
+        }
+    }
+
+    // -a: where the byte `at` of the block will lie among the held bytes
+    // (for a piece, with nothing pending, `at` is pending_: the next byte
+    // written). Meaningless while nothing is held.
+    std::size_t held_at(std::size_t at) const { return run_.out.held_size() + (at - pending_); }
+    // -a: a line the glyph section takes as it always does, seen first for
+    // STARTCHAR, DWIDTH and SWIDTH; `at` is its start in the block.
+    void note_line(const Line& line, std::size_t at) {
+        if (!may_be_advance_keyword(*line.data)) return;
+        const AdvanceKeyword keyword = advance_keyword(line);
+        if (keyword == AdvanceKeyword::startchar) {
+            write_pending();
+            hold_.start(run_.out);
+        } else if (keyword != AdvanceKeyword::none && hold_.holding() && !in_bitmap_) {
+            hold_.mark(keyword, held_at(at), line.size);
+        }
+    }
+    // -a: a BBX or BITMAP line, written from `from` to `to`: the rows of the
+    // glyph begin after its first BITMAP line, and such a line among them is
+    // no row.
+    void noted_rows_line(std::size_t from, std::size_t to) {
+        if (!hold_.holding()) return;
+        if (hold_.rows_open())
+            hold_.skip_line(run_.out, from, to);
+        else if (in_bitmap_)
+            hold_.open_rows(to);
+    }
+    // -a: at ENDCHAR, once the section has written the glyph's rows and
+    // before the ENDCHAR line.
+    void finish_glyph() {
+        if constexpr (Advance) {
+            if (hold_.holding()) hold_.finish(run_.out);
         }
     }
 
@@ -99,6 +166,18 @@ class GlyphLoop {
     void take_line(const Line& line, std::size_t end) {
         const GlyphKeyword keyword =
             may_be_glyph_keyword(*line.data) ? glyph_keyword(line) : GlyphKeyword::none;
+        if constexpr (Advance) {
+            if (keyword == GlyphKeyword::none) note_line(line, start_);
+            if (keyword == GlyphKeyword::bitmap || keyword == GlyphKeyword::bbx) {
+                const std::size_t from = held_at(start_);
+                take_keyword_line(keyword, line, end);
+                noted_rows_line(from, held_at(end));
+                return;
+            }
+        }
+        take_keyword_line(keyword, line, end);
+    }
+    void take_keyword_line(GlyphKeyword keyword, const Line& line, std::size_t end) {
         switch (keyword) {
             case GlyphKeyword::none:
                 if (in_bitmap_) {
@@ -128,6 +207,7 @@ class GlyphLoop {
             case GlyphKeyword::endchar:
                 write_pending();
                 section_.end_glyph();
+                finish_glyph();
                 end_glyph();  // the line begins the next run
                 break;
         }
@@ -162,6 +242,7 @@ class GlyphLoop {
     BoxChecker boxes_;
     bool in_place_;  // lines are taken in place; off, every piece comes through next()
     bool in_bitmap_ = false;
+    AdvanceHold hold_;  // -a only
     const char* base_ = nullptr;
     std::size_t size_ = 0;
     std::size_t start_ = 0;    // the line in hand
@@ -173,7 +254,10 @@ class GlyphLoop {
 template <class Section>
 void run_glyph_section(const GlyphRun& run) {
     Section section(run.font, run.options, run.out);
-    GlyphLoop<Section>(run, section).run();
+    if (run.options.advance)
+        GlyphLoop<Section, true>(run, section).run();
+    else
+        GlyphLoop<Section, false>(run, section).run();
 }
 
 }  // namespace glyph

@@ -129,7 +129,7 @@ class BoldSection final : public GlyphSection {
 
 constexpr ToolDescription GLYPHSTOUT = {
     .name = "glyphstout",
-    .option_letters = "lrLRwVh",
+    .option_letters = "lrLRwaVh",
     .old_weight = "Medium",
     .new_weight = "Bold",
     .old_slant = nullptr,

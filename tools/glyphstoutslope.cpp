@@ -94,7 +94,7 @@ class BoldObliqueSection final : public SlantSection {
 
 constexpr ToolDescription GLYPHSTOUTSLOPE = {
     .name = "glyphstoutslope",
-    .option_letters = "lrLRwbspVh",
+    .option_letters = "lrLRwabspVh",
     .old_weight = "Medium",
     .new_weight = "Bold",
     .old_slant = "R",

@@ -54,6 +54,9 @@ ToolOptions scan_options(std::span<const std::string> args, std::string_view let
             case 'w':
                 options.widen = true;
                 break;
+            case 'a':
+                options.advance = true;
+                break;
             case 'b':
                 options.baseline = true;
                 break;
@@ -107,6 +110,9 @@ std::string help_text(std::string_view name, std::string_view letters) {
                 break;
             case 'w':
                 what = "widen glyph boxes by one pixel on the growth side";
+                break;
+            case 'a':
+                what = "widen the advance of every glyph with ink by one pixel";
                 break;
             case 'b':
                 what = "lean about the baseline (pixels on it stay in place)";

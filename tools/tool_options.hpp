@@ -16,6 +16,7 @@ struct ToolOptions {
     bool reflect_left = false;     // -L on, -R off
     bool verbose = false;          // -V
     bool widen = false;            // -w: boxes one pixel wider on the growth side
+    bool advance = false;          // -a: the advance of every glyph with ink one pixel wider
     bool baseline = false;         // -b: glyphs lean about the baseline
     std::int32_t slant_ratio = 0;  // -s N: rows per one-pixel step; 0 when not given
     std::string message;           // what is wrong with a bad option, one line

@@ -76,8 +76,8 @@ TEST(FamilyChoice, OptionsFollowTheClassOfTheFont) {
         const char* oblique;
     };
     const Case cases[] = {
-        {"proportional", {.width = 9, .spacing = 'P'}, "-w", "-b"},
-        {"no SPACING, advances differ", {.width = 9, .spacing = 0}, "-w", "-b"},
+        {"proportional", {.width = 9, .spacing = 'P'}, "-w -a", "-b"},
+        {"no SPACING, advances differ", {.width = 9, .spacing = 0}, "-w -a", "-b"},
         {"6x13: glyphs touch the cell",
          {.pixel_size = 13, .width = 6, .descent = 2},
          "",

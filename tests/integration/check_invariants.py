@@ -67,6 +67,13 @@ unit tests of its own), the algorithm that applies it is restated here.
   freetype-pixels    FreeType shows every encoded glyph with the box, origin,
                      advance and pixels written, and no other code
   freetype-pcf       the compiled font shows the same in FreeType
+  advance-widened    with -a, against the same run without it: every line the
+                     same but DWIDTH and SWIDTH lines; a glyph with a set bit
+                     in a row written and an advance x (the last DWIDTH of two
+                     numbers, 0 < x < 2147483647) has each such DWIDTH x y
+                     written as x+1 y and each SWIDTH s t as round(s(x+1)/x)
+                     t, halves away from zero, unless that leaves 32 bits;
+                     every other glyph is written as without -a
 """
 
 import argparse
@@ -531,6 +538,8 @@ def match_glyphs(report, src, out):
 
 def check_copied_lines(report, tool, opts, pairs, src, out):
     widen, left_shift, slant = "-w" in opts, "-r" not in opts, Slant(opts)
+    # With -a the advances are checked against the run without it.
+    advance_lines = (b"DWIDTH", b"SWIDTH") if "-a" in opts else ()
     report.declare("copied-lines", "bbx-rule")
     for a, b in pairs:
         if len(a.meta) != len(b.meta):
@@ -543,7 +552,7 @@ def check_copied_lines(report, tool, opts, pairs, src, out):
                 if lb != want:
                     report.fail("bbx-rule", a, None, "'%s' written for '%s', expected '%s'"
                                 % (show(lb), show(la), show(want) if want is not None else "nothing"))
-            elif la != lb:
+            elif la != lb and keyword(la) not in advance_lines:
                 report.fail("copied-lines", a, None,
                             "'%s' written for '%s'" % (show(lb), show(la)))
                 break
@@ -821,6 +830,64 @@ def check_freetype(report, pairs, dump_path, pcf_dump_path):
                         "the compiled font shows code %s differently from the BDF font" % diff)
 
 
+INT32_MAX = 2**31 - 1
+
+
+def two_numbers(line, key):
+    """The two numbers of a DWIDTH or SWIDTH line written as the keyword, two
+    decimal numbers within 32 bits and white space, else None."""
+    m = re.match(rb"%s[ \t\n\v\f\r]+(-?[0-9]+)[ \t\n\v\f\r]+(-?[0-9]+)[ \t\n\v\f\r]*\Z" % key, line)
+    if not m:
+        return None
+    values = int(m.group(1)), int(m.group(2))
+    return values if all(-2**31 <= v <= INT32_MAX for v in values) else None
+
+
+def scaled_swidth(s, x):
+    """round(s (x + 1) / x), halves away from zero, or None beyond 32 bits."""
+    q, r = divmod(abs(s) * (x + 1), x)
+    q += 2 * r >= x
+    value = -q if s < 0 else q
+    return value if -2**31 <= value <= INT32_MAX else None
+
+
+def check_advance(report, pairs, plain):
+    """-a against the run without it: only the advances of inked glyphs grew."""
+    report.declare("advance-widened")
+    if len(plain.glyphs) != len(pairs):
+        report.fail("advance-widened", None, None, "the run without -a wrote %d glyphs, this one %d"
+                    % (len(plain.glyphs), len(pairs)))
+        return
+    for (a, b), p in zip(pairs, plain.glyphs):
+        if b.rows != p.rows or len(b.meta) != len(p.meta):
+            report.fail("advance-widened", a, None, "rows or lines differ from the run without -a")
+            continue
+        inked = any(HEX_VALUE.get(c, 0) for row in b.rows for c in row)
+        advance = None
+        for line in p.meta:
+            if keyword(line) == b"DWIDTH":
+                fields = two_numbers(line, b"DWIDTH")
+                if fields and 0 < fields[0] < INT32_MAX:
+                    advance = fields[0]
+        for lp, lb in zip(p.meta, b.meta):
+            key = keyword(lp)
+            want = lp
+            if inked and advance and key in (b"DWIDTH", b"SWIDTH"):
+                fields = two_numbers(lp, key)
+                first = None
+                if fields and key == b"DWIDTH" and 0 < fields[0] < INT32_MAX:
+                    first = fields[0] + 1
+                elif fields and key == b"SWIDTH":
+                    first = scaled_swidth(fields[0], advance)
+                if first is not None:
+                    end = b"\r\n" if lp.endswith(b"\r\n") else b"\n" if lp.endswith(b"\n") else b""
+                    want = b"%s %d %d%s" % (key, first, fields[1], end)
+            if lb != want:
+                report.fail("advance-widened", a, None, "'%s' written for '%s', expected '%s'"
+                            % (show(lb), show(lp), show(want)))
+                break
+
+
 def check_run(args, src, run_item, slope_cache):
     """All checks of one run, "TOOL|OPTS|TAG"; its files are DIR/TAG.*."""
     tool, opts, tag = run_item.split("|")
@@ -854,6 +921,16 @@ def check_run(args, src, run_item, slope_cache):
                     slope_pairs = list(zip(src.glyphs, slope.glyphs))
             patterns = load_patterns(args.patterns) if tool == "glyphslope" else None
             check_rows(report, tool, opts.split(), pairs, slope_pairs, patterns)
+            if "-a" in opts.split():
+                # The same run without -a, among this font's runs.
+                rest = sorted(o for o in opts.split() if o != "-a")
+                plain_tag = next((t for r, o, t in (item.split("|") for item in args.runs)
+                                  if r == tool and sorted(o.split()) == rest), None)
+                plain_path = plain_tag and os.path.join(args.dir, plain_tag + ".bdf")
+                if plain_path and os.path.exists(plain_path):
+                    check_advance(report, pairs, Font(plain_path))
+                else:
+                    report.fail("advance-widened", None, None, "no run without -a to compare with")
             if present(".rt.bdf"):
                 check_roundtrip(report, pairs, present(".rt.bdf"))
             if present(".ft"):

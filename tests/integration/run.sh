@@ -9,7 +9,8 @@
 # fonts of fonts.txt (fetch_fonts.sh), builds the FreeType checker, runs every
 # program on every font (glyphstout and glyphstoutslope with the default
 # options, -r, -L and -r -L, and with -w; glyphslope with the default options,
-# -b and -b -s 6; glyphstoutslope -b -w) and checks each font written:
+# -b and -b -s 6; glyphstoutslope -b -w; glyphstout -w -a and glyphstoutslope
+# -b -w -a, compared with the same runs without -a) and checks each font written:
 #   bdftopcf compiles it with nothing on stderr; bdfresize reads it with nothing
 #   on stderr; FreeType loads it and renders every glyph (ft_check), with the
 #   boxes, advances and pixels written; the compiled font decompiled again by
@@ -39,6 +40,8 @@ RUNS=(
     "glyphstout|-w|stout-w"
     "glyphstoutslope|-w -r|stoutslope-wr"
     "glyphstoutslope|-b -w|stoutslope-bw"
+    "glyphstout|-w -a|stout-wa"
+    "glyphstoutslope|-b -w -a|stoutslope-bwa"
 )
 
 # One result line: font, run, check, ok or FAIL, failures, message.
