@@ -85,7 +85,7 @@ std::string family_usage() {
            "  -z SIZES        of a font of several strikes (OpenType), only these pixel\n"
            "                  sizes, separated by commas (default: every strike)\n"
            "      --install       then install the OpenType files for the user's fontconfig\n"
-           "      --bold OPTS     glyphstout's options (-l -r -L -R -w) instead of the\n"
+           "      --bold OPTS     glyphstout's options (-l -r -L -R -w -a) instead of the\n"
            "                      chosen ones\n"
            "      --oblique OPTS  glyphslope's options (-b -s N) instead of the chosen ones\n"
            "  -h, --help      display this help and exit\n"
@@ -110,8 +110,8 @@ std::string split_filter_options(const std::string& text, OptionSet set,
         at = end;
     }
     // The filters read one option a word: "-lw" would be -l alone.
-    const std::string letters = set == OptionSet::bold ? "lrLRw" : "bs";
-    const char* const known = set == OptionSet::bold ? "glyphstout takes -l, -r, -L, -R and -w"
+    const std::string letters = set == OptionSet::bold ? "lrLRwa" : "bs";
+    const char* const known = set == OptionSet::bold ? "glyphstout takes -l, -r, -L, -R, -w and -a"
                                                      : "glyphslope takes -b and -s N";
     for (std::size_t i = 0; i < words.size(); ++i) {
         const std::string& word = words[i];
