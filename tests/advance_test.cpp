@@ -47,6 +47,15 @@ TEST(Advance, GlyphsAgainstTheRunWithout) {
          inked("SWIDTH 500 0\nDWIDTH 8 0\n"),
          {{"SWIDTH 500 0\n", "SWIDTH 563 0\n"}, {"DWIDTH 8 0\n", "DWIDTH 9 0\n"}}},
         {"no ink", inked("SWIDTH 500 0\nDWIDTH 8 0\n", "00"), {}},
+        // Lines met again are written as they were the first time.
+        {"the same lines again",
+         inked("SWIDTH 500 0\nDWIDTH 8 0\n") + inked("SWIDTH 500 0\nDWIDTH 8 0\n") +
+             inked("DWIDTH 8 0\nSWIDTH 500 0\n") + inked("SWIDTH 500 0\nDWIDTH 8 0\n", "00") +
+             inked("SWIDTH 500 0\nDWIDTH 9 0\n"),
+         {{"SWIDTH 500 0\nDWIDTH 8 0", "SWIDTH 563 0\nDWIDTH 9 0"},
+          {"SWIDTH 500 0\nDWIDTH 8 0", "SWIDTH 563 0\nDWIDTH 9 0"},
+          {"DWIDTH 8 0\nSWIDTH 500 0", "DWIDTH 9 0\nSWIDTH 563 0"},
+          {"SWIDTH 500 0\nDWIDTH 9 0", "SWIDTH 556 0\nDWIDTH 10 0"}}},
         {"advance 0", inked("SWIDTH 500 0\nDWIDTH 0 0\n"), {}},
         {"advance 1",
          inked("SWIDTH 500 -3\nDWIDTH 1 7\n"),

@@ -38,15 +38,19 @@ bool scaled_swidth(std::int32_t s, std::int32_t x, std::int32_t& out) {
 
 namespace {
 
-// Short lines compared without a call.
+std::uint64_t load8(const char* p) {
+    std::uint64_t word;
+    std::memcpy(&word, p, 8);
+    return word;
+}
+
+// Short lines compared without a call: a line of 8 to 16 bytes as two words
+// that may overlap, the known lines' 64 bytes at most word by word.
 bool same_bytes(const char* a, const char* b, std::size_t n) {
+    if (n >= 8 && n <= 16) return load8(a) == load8(b) && load8(a + n - 8) == load8(b + n - 8);
     std::size_t i = 0;
-    for (; i + 8 <= n; i += 8) {
-        std::uint64_t x, y;
-        std::memcpy(&x, a + i, 8);
-        std::memcpy(&y, b + i, 8);
-        if (x != y) return false;
-    }
+    for (; i + 8 <= n; i += 8)
+        if (load8(a + i) != load8(b + i)) return false;
     for (; i < n; ++i)
         if (a[i] != b[i]) return false;
     return true;
@@ -88,6 +92,10 @@ namespace {
 // An advance that can grow by one within signed 32 bits.
 constexpr std::int32_t ADVANCE_LIMIT = std::numeric_limits<std::int32_t>::max();
 
+bool is_advance(const WidthLine& fields) {
+    return fields.first > 0 && fields.first < ADVANCE_LIMIT;
+}
+
 std::string_view keyword_text(AdvanceKeyword keyword) {
     return keyword == AdvanceKeyword::dwidth ? "DWIDTH" : "SWIDTH";
 }
@@ -126,10 +134,91 @@ AdvanceHold::KnownLine& AdvanceHold::known(ByteSink& out, const Mark& mark) {
     return k;
 }
 
+// Lines of 8 to 16 bytes as two words that may overlap.
+bool PairLines::same(const char* a, const char* b, std::size_t n) {
+    return load8(a) == load8(b) && load8(a + n - 8) == load8(b + n - 8);
+}
+
+void PairLines::copy(char* to, const char* from, std::size_t n) {
+    const std::uint64_t head = load8(from), tail = load8(from + n - 8);
+    std::memcpy(to, &head, 8);
+    std::memcpy(to + n - 8, &tail, 8);
+}
+
+PairLines PairLines::read(const char* held, const Mark& d, const Mark& s) {
+    PairLines lines;
+    if (d.size < 8 || d.size > 16 || s.size < 8 || s.size > 16) return lines;
+    copy(lines.dwidth_in, held + d.at, d.size);
+    copy(lines.swidth_in, held + s.at, s.size);
+    lines.dwidth_size = d.size;
+    lines.swidth_size = s.size;
+    return lines;
+}
+
+void PairLines::keep_written(const char* held, const Mark& d, const Mark& s) {
+    // Only lines written as long as they were read: the offsets stay.
+    if (dwidth_size == 0 || written_size_of(d) != d.size || written_size_of(s) != s.size) {
+        dwidth_size = 0;
+        return;
+    }
+    copy(dwidth_out, held + d.at, d.size);
+    copy(swidth_out, held + s.at, s.size);
+}
+
+bool PairLines::take(char* held, const Mark& d, const Mark& s) const {
+    if (dwidth_size == 0 || d.size != dwidth_size || s.size != swidth_size ||
+        !same(held + d.at, dwidth_in, d.size) || !same(held + s.at, swidth_in, s.size))
+        return false;
+    copy(held + d.at, dwidth_out, d.size);
+    copy(held + s.at, swidth_out, s.size);
+    return true;
+}
+
+void AdvanceHold::rewrite(ByteSink& out, Mark& mark, KnownLine& k, std::int32_t advance) {
+    const bool dwidth = mark.keyword == AdvanceKeyword::dwidth;
+    if (k.written_size == 0 || (!dwidth && k.advance != advance)) {
+        std::int64_t first = k.fields.first;
+        if (dwidth) {
+            if (!is_advance(k.fields)) return;
+            ++first;
+        } else {
+            std::int32_t scaled;
+            if (!scaled_swidth(k.fields.first, advance, scaled)) return;
+            first = scaled;
+        }
+        const std::string_view text =
+            width_line_text(k.written, mark.keyword, first, k.fields.second, k.fields.line_end);
+        // Kept only for a line that is kept itself.
+        k.written_size = k.size != 0 ? text.size() : 0;
+        k.advance = advance;
+        mark.written = text.size();
+        out.replace_held(mark.at, mark.size, text);
+        return;
+    }
+    mark.written = k.written_size;
+    out.replace_held(mark.at, mark.size, {k.written, k.written_size});
+}
+
 void AdvanceHold::widen_advance(ByteSink& out) {
-    const auto is_advance = [](const WidthLine& fields) {
-        return fields.first > 0 && fields.first < ADVANCE_LIMIT;
-    };
+    // Most glyphs have one line of each keyword, each read once.
+    if (marks_held_ == 2 && marks_[0].keyword != marks_[1].keyword) {
+        const bool dwidth_first = marks_[0].keyword == AdvanceKeyword::dwidth;
+        Mark& d = marks_[dwidth_first ? 0 : 1];
+        Mark& s = marks_[dwidth_first ? 1 : 0];
+        if (pair_.take(out.held(), d, s)) return;
+        KnownLine& kd = known(out, d);
+        KnownLine& ks = known(out, s);
+        if (!kd.readable || !is_advance(kd.fields)) return;
+        const std::int32_t advance = kd.fields.first;
+        const PairLines before = PairLines::read(out.held(), d, s);
+        // The later line first, so that the earlier one's offset stays right.
+        if (ks.readable && s.at > d.at) rewrite(out, s, ks, advance);
+        rewrite(out, d, kd, advance);
+        if (ks.readable && s.at < d.at) rewrite(out, s, ks, advance);
+        pair_ = before;
+        pair_.keep_written(out.held(), d, s);
+        return;
+    }
     // The advance first: a SWIDTH line may come before the DWIDTH line.
     std::int32_t advance = 0;
     for (std::size_t i = marks_held_; i-- > 0 && advance == 0;) {
@@ -141,29 +230,8 @@ void AdvanceHold::widen_advance(ByteSink& out) {
     // From the last line back, so that a line that changes its length
     // leaves the offsets of the lines before it as they are.
     for (std::size_t i = marks_held_; i-- > 0;) {
-        const Mark& mark = marks_[i];
-        KnownLine& k = known(out, mark);
-        if (!k.readable) continue;
-        const bool dwidth = mark.keyword == AdvanceKeyword::dwidth;
-        if (k.written_size == 0 || (!dwidth && k.advance != advance)) {
-            std::int64_t first = k.fields.first;
-            if (dwidth) {
-                if (!is_advance(k.fields)) continue;
-                ++first;
-            } else {
-                std::int32_t scaled;
-                if (!scaled_swidth(k.fields.first, advance, scaled)) continue;
-                first = scaled;
-            }
-            const std::string_view text =
-                width_line_text(k.written, mark.keyword, first, k.fields.second, k.fields.line_end);
-            // Kept only for a line that is kept itself.
-            k.written_size = k.size != 0 ? text.size() : 0;
-            k.advance = advance;
-            out.replace_held(mark.at, mark.size, text);
-            continue;
-        }
-        out.replace_held(mark.at, mark.size, {k.written, k.written_size});
+        KnownLine& k = known(out, marks_[i]);
+        if (k.readable) rewrite(out, marks_[i], k, advance);
     }
 }
 

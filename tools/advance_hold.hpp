@@ -47,6 +47,32 @@ bool read_width_line(std::string_view line, std::string_view keyword, WidthLine&
 // zero; false when that lies outside signed 32 bits. 0 < x < 2147483647.
 bool scaled_swidth(std::int32_t s, std::int32_t x, std::int32_t& out);
 
+struct AdvanceMark {
+    std::size_t at, size;
+    AdvanceKeyword keyword;
+    std::size_t written = 0;  // the size written in its place, once rewritten
+};
+
+// A glyph's DWIDTH and SWIDTH lines (8 to 16 bytes each) as read and as
+// written: the next glyph with the same two lines gets the same two lines,
+// copied in place without reading them again. Empty until filled.
+struct PairLines {
+    using Mark = AdvanceMark;
+    char dwidth_in[16], swidth_in[16], dwidth_out[16], swidth_out[16];
+    std::size_t dwidth_size = 0, swidth_size = 0;
+
+    static PairLines read(const char* held, const Mark& d, const Mark& s);
+    void keep_written(const char* held, const Mark& d, const Mark& s);
+    // Writes the kept lines in place of the glyph's when these are the lines
+    // read; false, and nothing written, otherwise.
+    bool take(char* held, const Mark& d, const Mark& s) const;
+
+  private:
+    static std::size_t written_size_of(const Mark& mark) { return mark.written; }
+    static bool same(const char* a, const char* b, std::size_t n);
+    static void copy(char* to, const char* from, std::size_t n);
+};
+
 // Offsets are into the held bytes. The caller tells where each line will lie
 // there before it writes it; lines are written in order, so an offset stays
 // right however the bytes reach the sink.
@@ -68,7 +94,7 @@ class AdvanceHold {
     // A DWIDTH or SWIDTH line before the glyph's BITMAP line.
     void mark(AdvanceKeyword keyword, std::size_t at, std::size_t size) {
         if (marks_held_ == marks_.capacity()) marks_.reserve(marks_held_ + 4);
-        marks_[marks_held_++] = {at, size, keyword};
+        marks_[marks_held_++] = {at, size, keyword, 0};
     }
     // The glyph's rows begin at `at`, after its BITMAP line.
     void open_rows(std::size_t at) {
@@ -97,10 +123,7 @@ class AdvanceHold {
     }
 
   private:
-    struct Mark {
-        std::size_t at, size;
-        AdvanceKeyword keyword;
-    };
+    using Mark = AdvanceMark;
     // A font repeats a few DWIDTH and SWIDTH lines over and over: the last
     // line of each keyword is kept with what it read as and was written as.
     struct KnownLine {
@@ -118,6 +141,8 @@ class AdvanceHold {
     // rows are hex digits and newlines only.
     bool has_ink(ByteSink& out, std::size_t to) const;
     void widen_advance(ByteSink& out);
+    // Writes the widened form of a readable line in place of `mark`.
+    void rewrite(ByteSink& out, Mark& mark, KnownLine& k, std::int32_t advance);
 
     bool holding_ = false;
     bool rows_open_ = false;
@@ -126,6 +151,7 @@ class AdvanceHold {
     PodArray<Mark> marks_;
     std::size_t marks_held_ = 0;
     KnownLine known_[2];  // DWIDTH, SWIDTH
+    PairLines pair_;
 };
 
 }  // namespace glyph

@@ -98,7 +98,7 @@ class GlyphLoop {
     std::size_t held_at(std::size_t at) const { return run_.out.held_size() + (at - pending_); }
     // -a: a line the glyph section takes as it always does, seen first for
     // STARTCHAR, DWIDTH and SWIDTH; `at` is its start in the block.
-    void note_line(const Line& line, std::size_t at) {
+    [[gnu::always_inline]] void note_line(const Line& line, std::size_t at) {
         if (!may_be_advance_keyword(*line.data)) return;
         const AdvanceKeyword keyword = advance_keyword(line);
         if (keyword == AdvanceKeyword::startchar) {
@@ -163,7 +163,7 @@ class GlyphLoop {
     }
 
     // A whole line from start_ to end.
-    void take_line(const Line& line, std::size_t end) {
+    [[gnu::always_inline]] void take_line(const Line& line, std::size_t end) {
         const GlyphKeyword keyword =
             may_be_glyph_keyword(*line.data) ? glyph_keyword(line) : GlyphKeyword::none;
         if constexpr (Advance) {
@@ -177,7 +177,7 @@ class GlyphLoop {
         }
         take_keyword_line(keyword, line, end);
     }
-    void take_keyword_line(GlyphKeyword keyword, const Line& line, std::size_t end) {
+    [[gnu::always_inline]] void take_keyword_line(GlyphKeyword keyword, const Line& line, std::size_t end) {
         switch (keyword) {
             case GlyphKeyword::none:
                 if (in_bitmap_) {
