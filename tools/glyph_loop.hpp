@@ -177,7 +177,8 @@ class GlyphLoop {
         }
         take_keyword_line(keyword, line, end);
     }
-    [[gnu::always_inline]] void take_keyword_line(GlyphKeyword keyword, const Line& line, std::size_t end) {
+    [[gnu::always_inline]] void take_keyword_line(GlyphKeyword keyword, const Line& line,
+                                                  std::size_t end) {
         switch (keyword) {
             case GlyphKeyword::none:
                 if (in_bitmap_) {
