@@ -162,9 +162,10 @@ class GlyphLoop {
         run_.input.consume(start_);
     }
 
-    // A whole line from start_ to end. This and the two below are inlined
-    // by force: in the loop of -a the compiler would call them, and on a
-    // font of short glyphs the calls alone cost more than -a's own work.
+    // A whole line from start_ to end. This, take_keyword_line and
+    // note_line are inlined by force: in the loop of -a the compiler would
+    // call them, and on a font of short glyphs the calls cost much of -a's
+    // time.
     [[gnu::always_inline]] void take_line(const Line& line, std::size_t end) {
         const GlyphKeyword keyword =
             may_be_glyph_keyword(*line.data) ? glyph_keyword(line) : GlyphKeyword::none;
