@@ -104,4 +104,14 @@ std::string read_all(ByteSource& in) {
     return bytes;
 }
 
+int fail_with(ByteSink& out, ByteSink& err, std::string_view message) {
+    try {
+        out.flush();
+    } catch (const IoFailure&) {
+    }
+    err.put(message);
+    err.flush();
+    return 1;
+}
+
 }  // namespace glyph

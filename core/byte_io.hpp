@@ -21,6 +21,11 @@ class ByteSource {
 // Everything a source has left, for the programs that read a whole font.
 std::string read_all(ByteSource& in);
 
+class ByteSink;
+// The one message of a failed run, after the output collected so far (a
+// failure to deliver that adds nothing to the message); returns status 1.
+int fail_with(ByteSink& out, ByteSink& err, std::string_view message);
+
 // Reads a POSIX file descriptor; closes it on destruction when owned.
 class FdSource final : public ByteSource {
   public:

@@ -149,16 +149,6 @@ class Preview {
     int status_ = 0;
 };
 
-int fail(ByteSink& out, ByteSink& err, std::string_view message) {
-    try {
-        out.flush();
-    } catch (const IoFailure&) {
-    }
-    err.put(message);
-    err.flush();
-    return 1;
-}
-
 }  // namespace
 
 int run_glyphpreview(std::span<const std::string> args, ByteSource& in, ByteSink& out,
@@ -176,7 +166,7 @@ int run_glyphpreview(std::span<const std::string> args, ByteSource& in, ByteSink
                 out.flush();
                 return 0;
             case PreviewOptions::Action::fail:
-                return fail(out, err, options.message);
+                return fail_with(out, err, options.message);
             case PreviewOptions::Action::show:
                 break;
         }
@@ -187,11 +177,11 @@ int run_glyphpreview(std::span<const std::string> args, ByteSource& in, ByteSink
             preview.show_file(path);
         return preview.finish();
     } catch (const IoFailure& io) {
-        return fail(out, err, std::string("Write error: ") + std::strerror(io.error) + "\n");
+        return fail_with(out, err, std::string("Write error: ") + std::strerror(io.error) + "\n");
     } catch (const MemoryExhausted&) {
-        return fail(out, err, "FATAL: Memory exhausted\n");
+        return fail_with(out, err, "FATAL: Memory exhausted\n");
     } catch (const std::bad_alloc&) {
-        return fail(out, err, "FATAL: Memory exhausted\n");
+        return fail_with(out, err, "FATAL: Memory exhausted\n");
     }
 }
 

@@ -26,16 +26,6 @@ void list(const BitmapFont& font, ByteSink& out) {
     out.flush();
 }
 
-int fail(ByteSink& out, ByteSink& err, std::string_view message) {
-    try {
-        out.flush();
-    } catch (const IoFailure&) {
-    }
-    err.put(message);
-    err.flush();
-    return 1;
-}
-
 int convert(const BdfOptions& options, ByteSource& in, ByteSink& out) {
     BitmapFont font = options.font
                           ? BitmapFont::open_file(*options.font)
@@ -58,7 +48,7 @@ int run_glyphbdf(std::span<const std::string> args, ByteSource& in, ByteSink& ou
                 out.flush();
                 return 0;
             case BdfOptions::Action::fail:
-                return fail(out, err, options.message);
+                return fail_with(out, err, options.message);
             case BdfOptions::Action::convert:
             case BdfOptions::Action::list:
                 break;
@@ -66,14 +56,14 @@ int run_glyphbdf(std::span<const std::string> args, ByteSource& in, ByteSink& ou
         const AllocationCap cap(options.memory_mib << 20);
         return convert(options, in, out);
     } catch (const FontError& failure) {
-        return fail(out, err, failure.message + "\n");
+        return fail_with(out, err, failure.message + "\n");
     } catch (const IoFailure& io) {
         const char* what = io.kind == IoFailure::Kind::read ? "Read error: " : "Write error: ";
-        return fail(out, err, std::string(what) + std::strerror(io.error) + "\n");
+        return fail_with(out, err, std::string(what) + std::strerror(io.error) + "\n");
     } catch (const MemoryExhausted&) {
-        return fail(out, err, "FATAL: Memory exhausted\n");
+        return fail_with(out, err, "FATAL: Memory exhausted\n");
     } catch (const std::bad_alloc&) {
-        return fail(out, err, "FATAL: Memory exhausted\n");
+        return fail_with(out, err, "FATAL: Memory exhausted\n");
     }
 }
 
