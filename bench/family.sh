@@ -32,7 +32,7 @@ while (($#)); do
     esac
 done
 
-for tool in bdftopcf fonttosfnt mkfontdir gzip; do
+for tool in bdftopcf mkfontdir gzip; do
     command -v "$tool" >/dev/null || { echo "bench: no $tool (package xfonts-utils)" >&2; exit 2; }
 done
 build=$(bench_programs "$bin" glyphstout glyphslope glyphstoutslope glyphfamily)

@@ -65,9 +65,9 @@ inline bool have(const char* program) {
     return family::find_on_path(program, std::getenv("PATH")).has_value();
 }
 
-#define NEED_CONVERTERS()                                               \
-    if (!have("bdftopcf") || !have("fonttosfnt") || !have("mkfontdir")) \
-    GTEST_SKIP() << "xfonts-utils (bdftopcf, fonttosfnt, mkfontdir) is not installed"
+#define NEED_CONVERTERS()                        \
+    if (!have("bdftopcf") || !have("mkfontdir")) \
+    GTEST_SKIP() << "xfonts-utils (bdftopcf, mkfontdir) is not installed"
 
 inline std::string read(const std::filesystem::path& path) {
     std::string text;

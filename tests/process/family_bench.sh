@@ -3,7 +3,7 @@
 # of the build directory. Timings are not judged here. Skipped (77) without
 # the X font tools.
 set -u
-for tool in bdftopcf fonttosfnt mkfontdir; do
+for tool in bdftopcf mkfontdir; do
     command -v "$tool" >/dev/null || { echo "no $tool (xfonts-utils): not run"; exit 77; }
 done
 out=$(bash "$2/bench/family.sh" --bin "$1" --tiny --runs 1 2>&1)

@@ -9,7 +9,7 @@
 set -u
 bin="$1/glyphfamily"
 sample="$2/examples/sample-8x16.bdf"
-for tool in bdftopcf fonttosfnt mkfontdir gzip; do
+for tool in bdftopcf mkfontdir gzip; do
     command -v "$tool" >/dev/null || { echo "no $tool: not run"; exit 77; }
 done
 work=$(mktemp -d) || exit 1
