@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 namespace glyph {
@@ -145,5 +146,19 @@ inline char* put_decimal(char* dst, std::int64_t value) {
 // (blanks, an optional sign, digits; 0 without digits), saturated to the
 // signed 32-bit range instead of wrapping.
 std::int32_t leading_int32(std::string_view text);
+
+// A command-line count from 1 to `max` in decimal digits only: a sign, a
+// space or a fraction is a mistake worth reporting rather than guessing at.
+inline std::optional<std::size_t> parse_count(std::string_view text, std::size_t max) {
+    if (text.empty()) return std::nullopt;
+    std::size_t value = 0;
+    for (char c : text) {
+        if (!is_digit(c)) return std::nullopt;
+        value = value * 10 + static_cast<std::size_t>(c - '0');
+        if (value > max) return std::nullopt;
+    }
+    if (value < 1) return std::nullopt;
+    return value;
+}
 
 }  // namespace glyph

@@ -1,23 +1,9 @@
 #include "preview_options.hpp"
 
+#include "text_scan.hpp"
+
 namespace glyph {
 namespace {
-
-// 1 to `max` written in decimal digits only: a sign, a space or a
-// fraction is a mistake worth reporting rather than guessing at.
-template <class Number>
-bool parse_count(const std::string& arg, Number max, Number& count) {
-    if (arg.empty()) return false;
-    Number value = 0;
-    for (char c : arg) {
-        if (c < '0' || c > '9') return false;
-        value = value * 10 + static_cast<Number>(c - '0');
-        if (value > max) return false;
-    }
-    if (value < 1) return false;
-    count = value;
-    return true;
-}
 
 PreviewOptions failure(std::string message) {
     PreviewOptions options;
@@ -57,10 +43,13 @@ PreviewOptions scan_preview_options(std::span<const std::string> args) {
             options.to_png = true;
             options.png_path = std::move(value);
         } else if (letter == 'm') {
-            if (!parse_count(value, MAX_MEMORY_MIB, options.memory_mib))
-                return failure("Incorrect memory cap: " + value + "\n");
-        } else if (!parse_count(value, MAX_SCALE, options.scale)) {
-            return failure("Incorrect scale: " + value + "\n");
+            const auto mib = parse_count(value, MAX_MEMORY_MIB);
+            if (!mib) return failure("Incorrect memory cap: " + value + "\n");
+            options.memory_mib = *mib;
+        } else {
+            const auto scale = parse_count(value, static_cast<std::size_t>(MAX_SCALE));
+            if (!scale) return failure("Incorrect scale: " + value + "\n");
+            options.scale = static_cast<int>(*scale);
         }
     }
     return options;

@@ -1,20 +1,9 @@
 #include "bdf_options.hpp"
 
+#include "text_scan.hpp"
+
 namespace glyph::reading {
 namespace {
-
-// A whole number from 1 to `max`, in decimal digits only.
-std::optional<std::size_t> parse_count(const std::string& text, std::size_t max) {
-    if (text.empty()) return std::nullopt;
-    std::size_t value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return std::nullopt;
-        value = value * 10 + static_cast<std::size_t>(c - '0');
-        if (value > max) return std::nullopt;
-    }
-    if (value < 1) return std::nullopt;
-    return value;
-}
 
 BdfOptions failure(std::string message) {
     BdfOptions options;
