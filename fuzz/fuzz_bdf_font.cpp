@@ -10,6 +10,7 @@
 #include "bdf_font.hpp"
 #include "charset_map.hpp"
 #include "font_survey.hpp"
+#include "fuzz_report.hpp"
 
 namespace {
 
@@ -49,9 +50,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 why = "glyph " + glyph.name + " maps to no Unicode scalar value";
         }
     }
-    if (!why.empty()) {
-        std::fprintf(stderr, "PROPERTY VIOLATED: %s\n", why.c_str());
-        std::abort();
-    }
+    glyph::fuzz::require(why);
     return 0;
 }

@@ -12,15 +12,8 @@
 namespace glyph::fuzz {
 
 inline int fuzz_one(Tool tool, const std::uint8_t* data, std::size_t size) {
-    static const bool limited = (set_allocation_limit(ALLOCATION_LIMIT), true);
-    (void)limited;
-    std::string_view input(reinterpret_cast<const char*>(data), size);
-    const OptionSet& options = option_sets()[option_index_for(input)];
-    std::string why = check_run(tool, options, input);
-    if (!why.empty()) {
-        std::fprintf(stderr, "PROPERTY VIOLATED: %s\n", why.c_str());
-        std::abort();
-    }
+    const std::string_view input = capped_input(data, size);
+    require(check_run(tool, option_sets()[option_index_for(input)], input));
     return 0;
 }
 

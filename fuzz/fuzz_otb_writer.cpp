@@ -10,13 +10,12 @@
 
 #include "bdf_font.hpp"
 #include "font_survey.hpp"
+#include "fuzz_report.hpp"
 #include "memory.hpp"
 #include "otb_readback.hpp"
 #include "otb_writer.hpp"
 
 namespace {
-
-constexpr std::size_t ALLOCATION_LIMIT = std::size_t{64} << 20;
 
 // Glyphs by encoding, the first of any encoding listed twice.
 glyph::otb::OtbStrike identity_strike(const glyph::family::BdfFont& font) {
@@ -33,17 +32,10 @@ glyph::otb::OtbStrike identity_strike(const glyph::family::BdfFont& font) {
     return strike;
 }
 
-[[noreturn]] void violated(const std::string& why) {
-    std::fprintf(stderr, "PROPERTY VIOLATED: %s\n", why.c_str());
-    std::abort();
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const bool limited = (glyph::set_allocation_limit(ALLOCATION_LIMIT), true);
-    (void)limited;
-    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    const std::string_view text = glyph::fuzz::capped_input(data, size);
     const glyph::family::BdfReadResult read = glyph::family::read_bdf_font(text);
     if (!read.error.empty()) return 0;
     const glyph::family::SurveyResult survey = glyph::family::survey_font(text);
@@ -70,12 +62,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const glyph::otb::OtbResult result = glyph::otb::write_otb(strikes, style);
     if (!result.error.empty()) {
-        if (!result.bytes.empty()) violated("bytes written with an error: " + result.error);
+        if (!result.bytes.empty())
+            glyph::fuzz::require("bytes written with an error: " + result.error);
         return 0;
     }
-    if (result.bytes.empty()) violated("no bytes and no error");
-    if (const std::string why = glyph::test::compare_with_freetype(result.bytes, strikes);
-        !why.empty())
-        violated(why);
+    if (result.bytes.empty()) glyph::fuzz::require("no bytes and no error");
+    glyph::fuzz::require(glyph::test::compare_with_freetype(result.bytes, strikes));
     return 0;
 }

@@ -20,6 +20,7 @@
 
 #include "byte_io.hpp"
 #include "failure.hpp"
+#include "fuzz_report.hpp"
 #include "memory.hpp"
 #include "reference_paths.hpp"
 #include "tools.hpp"
@@ -28,7 +29,6 @@ namespace glyph::fuzz {
 
 // Any single allocation above this ends the run with "FATAL: Memory exhausted".
 inline constexpr std::string_view MEMORY_MESSAGE = "FATAL: Memory exhausted";
-inline constexpr std::size_t ALLOCATION_LIMIT = std::size_t{64} << 20;
 // Output beyond this many bytes fails with a write error (EFBIG).
 inline constexpr std::uint64_t OUTPUT_CAP = std::uint64_t{8} << 20;
 // Standard error is kept whole up to this size; more is a violation in itself.
